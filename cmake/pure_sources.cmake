@@ -1,0 +1,5 @@
+# Decision logic with no Windows dependency (parsers, text rules, URL handling).
+# Each file here builds for Windows and natively; add new pure files to this list.
+set(FEXO_PURE_SOURCES
+)
+list(TRANSFORM FEXO_PURE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/../)

@@ -1,0 +1,37 @@
+// The exported entry points of FexoCntl.DLL.
+#include "com/class_factory.h"
+#include "com/registration.h"
+#include "control/fexo_ctl.h"
+
+using namespace fexo::com;
+
+namespace {
+ClassFactory<CFexoCtl> g_fexoCtlFactory;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        Module::Attach(instance);
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        Module::Detach();
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT WINAPI DllCanUnloadNow()
+{
+    return Module::LockCount() == 0 ? S_OK : S_FALSE;
+}
+
+extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualCLSID(clsid, CLSID_FexoCtl)) return CLASS_E_CLASSNOTAVAILABLE;
+    return g_fexoCtlFactory.QueryInterface(iid, out);
+}
+
+extern "C" HRESULT WINAPI DllRegisterServer() { return RegisterServer(); }
+extern "C" HRESULT WINAPI DllUnregisterServer() { return UnregisterServer(); }

@@ -1,0 +1,6 @@
+// Resource identifiers shared by the resource script and the code that loads them.
+#pragma once
+
+#define IDR_TYPELIB 1
+#define IDB_FEXOCTL 101
+#define IDR_FEXOCTL 102

@@ -1,0 +1,55 @@
+#include "server_dll.h"
+#include <gtest/gtest.h>
+#include "FexoCtl.h"
+
+namespace fexo::test {
+
+namespace {
+template <class Function>
+Function Export(const char* name)
+{
+    FARPROC address = GetProcAddress(ServerDll::Handle(), name);
+    EXPECT_NE(address, nullptr) << name;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+}
+}  // namespace
+
+HMODULE ServerDll::Handle()
+{
+    static HMODULE module = LoadLibraryA("FexoCntl.DLL");
+    return module;
+}
+
+HRESULT ServerDll::GetClassObject(REFCLSID clsid, REFIID iid, void** out)
+{
+    using Fn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    return Export<Fn>("DllGetClassObject")(clsid, iid, out);
+}
+
+HRESULT ServerDll::CanUnloadNow()
+{
+    return Export<HRESULT(WINAPI*)()>("DllCanUnloadNow")();
+}
+
+HRESULT ServerDll::Register()
+{
+    return Export<HRESULT(WINAPI*)()>("DllRegisterServer")();
+}
+
+HRESULT ServerDll::Unregister()
+{
+    return Export<HRESULT(WINAPI*)()>("DllUnregisterServer")();
+}
+
+HRESULT ServerDll::CreateControl(IUnknown* outer, REFIID iid, void** out)
+{
+    IClassFactory* factory = nullptr;
+    HRESULT hr = GetClassObject(CLSID_FexoCtl, IID_IClassFactory,
+                                reinterpret_cast<void**>(&factory));
+    if (FAILED(hr)) return hr;
+    hr = factory->CreateInstance(outer, iid, out);
+    factory->Release();
+    return hr;
+}
+
+}  // namespace fexo::test
