@@ -21,6 +21,22 @@ bool ComposeKeyPath(HKEY root, const char* path, char (&composed)[kRegistryPathS
 
 }  // namespace
 
+bool RegistryReadValue(const char* path, const char* valueName, char* buffer, DWORD* size,
+                       HKEY root)
+{
+    char composed[kRegistryPathSize];
+    if (!buffer || !size || !ComposeKeyPath(root, path, composed)) return false;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, composed, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    DWORD length = kRegistryPathSize;
+    const LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(buffer), &length);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) return false;
+    *size = length;
+    return true;
+}
+
 bool RegistryWriteString(const char* path, const char* valueName, const char* text,
                          DWORD byteCount, HKEY root)
 {

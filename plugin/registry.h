@@ -10,6 +10,12 @@ namespace fexo::plugin {
 // Composed key paths are held in buffers of this size; a longer path fails.
 constexpr DWORD kRegistryPathSize = 4096;
 
+// Opens the key for query and reads the named value (the default value when
+// the name is null) into `buffer`, at most kRegistryPathSize bytes; `size`
+// receives the byte count read.
+bool RegistryReadValue(const char* path, const char* valueName, char* buffer, DWORD* size,
+                       HKEY root);
+
 // Creates or opens the key and sets a REG_SZ value of exactly `byteCount`
 // bytes of `text` (the caller counts the terminating zero when it wants it
 // stored).  A null or empty value name means the key's default value.
