@@ -1,0 +1,186 @@
+// Shows the control the way a simple ActiveX container does:
+//
+//   demo_container.exe ADDRESS SECONDS
+//
+// A top-level window titled "Fexo document — ADDRESS" whose client area is the
+// ATL host window of atl.dll (class "AtlAxWin"): given the ProgID as its text,
+// it creates the control and activates it in place.  The control's SRC is then
+// set to ADDRESS, and the window closes after SECONDS.
+//
+// Exit status: 0 shown, 1 bad arguments or no ATL, 2 the control could not be
+// created (not registered), 3 SRC was refused.
+#include <windows.h>
+#include <ole2.h>
+#include <shellapi.h>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include "FexoCtl.h"
+#include "com/com_ptr.h"
+
+using fexo::com::ComPtr;
+
+namespace {
+
+constexpr wchar_t kFrameClass[] = L"FexoDemoContainer";
+constexpr wchar_t kControlProgId[] = L"FexoControl.FexoCtl";
+constexpr UINT_PTR kCloseTimer = 1;
+constexpr unsigned long kMaxSeconds = 24 * 60 * 60;
+
+using AtlAxWinInitFn = BOOL(WINAPI*)();
+using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
+
+struct Atl {
+    AtlAxWinInitFn winInit = nullptr;
+    AtlAxGetControlFn getControl = nullptr;
+};
+
+// atl.dll is the system's ATL: Windows ships it, and so does Wine.
+bool LoadAtl(Atl& atl)
+{
+    HMODULE module = LoadLibraryW(L"atl.dll");
+    if (!module) return false;
+    atl.winInit = reinterpret_cast<AtlAxWinInitFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "AtlAxWinInit")));
+    atl.getControl = reinterpret_cast<AtlAxGetControlFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "AtlAxGetControl")));
+    return atl.winInit && atl.getControl && atl.winInit();
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SIZE:
+        // The host window (the only child) fills the client area.
+        if (HWND host = GetWindow(window, GW_CHILD))
+            MoveWindow(host, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kCloseTimer) DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateFrame(HINSTANCE instance, const std::wstring& address)
+{
+    WNDCLASSW frameClass = {};
+    frameClass.lpfnWndProc = FrameProc;
+    frameClass.hInstance = instance;
+    frameClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    frameClass.lpszClassName = kFrameClass;
+    if (!RegisterClassW(&frameClass)) return nullptr;
+
+    const std::wstring title = L"Fexo document \u2014 " + address;
+    return CreateWindowExW(0, kFrameClass, title.c_str(),
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                           CW_USEDEFAULT, CW_USEDEFAULT, 800, 600,
+                           nullptr, nullptr, instance, nullptr);
+}
+
+HWND CreateControlHost(HWND frame, HINSTANCE instance)
+{
+    RECT client;
+    GetClientRect(frame, &client);
+    return CreateWindowExW(0, L"AtlAxWin", kControlProgId,
+                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                           0, 0, client.right, client.bottom,
+                           frame, nullptr, instance, nullptr);
+}
+
+// Hands the document address to the control.  A control without the property
+// yet (E_NOTIMPL) still shows; any other failure is reported.
+HRESULT SetDocument(IUnknown* control, const std::wstring& address)
+{
+    ComPtr<IFexoCtl> fexo = ComPtr<IFexoCtl>::QueryFrom(control);
+    if (!fexo) return E_NOINTERFACE;
+    BSTR src = SysAllocStringLen(address.data(), static_cast<UINT>(address.size()));
+    if (!src) return E_OUTOFMEMORY;
+    HRESULT hr = fexo->put_SRC(src);
+    SysFreeString(src);
+    if (hr == E_NOTIMPL) {
+        std::fwprintf(stderr, L"demo_container: the control does not take SRC yet (E_NOTIMPL)\n");
+        return S_OK;
+    }
+    return hr;
+}
+
+bool ParseSeconds(const wchar_t* text, UINT& milliseconds)
+{
+    wchar_t* end = nullptr;
+    unsigned long seconds = std::wcstoul(text, &end, 10);
+    if (end == text || *end != L'\0' || seconds == 0 || seconds > kMaxSeconds) return false;
+    milliseconds = static_cast<UINT>(seconds * 1000);
+    return true;
+}
+
+int Run(HINSTANCE instance, const std::wstring& address, UINT milliseconds)
+{
+    Atl atl;
+    if (!LoadAtl(atl)) {
+        std::fwprintf(stderr, L"demo_container: atl.dll with AtlAxWinInit/AtlAxGetControl is not available\n");
+        return 1;
+    }
+    HWND frame = CreateFrame(instance, address);
+    HWND host = frame ? CreateControlHost(frame, instance) : nullptr;
+    if (!host) {
+        std::fwprintf(stderr, L"demo_container: cannot create the windows (error %lu)\n", GetLastError());
+        return 1;
+    }
+
+    int status = 0;
+    {
+        ComPtr<IUnknown> control;
+        HRESULT hr = atl.getControl(host, control.Put());
+        if (FAILED(hr) || !control) {
+            std::fwprintf(stderr, L"demo_container: %ls could not be created (0x%08lx); is FexoCntl.DLL registered?\n",
+                          kControlProgId, static_cast<unsigned long>(hr));
+            status = 2;
+        } else if (FAILED(hr = SetDocument(control.Get(), address))) {
+            std::fwprintf(stderr, L"demo_container: setting SRC failed (0x%08lx)\n",
+                          static_cast<unsigned long>(hr));
+            status = 3;
+        }
+    }
+
+    ShowWindow(frame, SW_SHOWNORMAL);
+    UpdateWindow(frame);
+    SetTimer(frame, kCloseTimer, milliseconds, nullptr);
+    std::wprintf(L"demo_container: showing %ls for %u s\n", address.c_str(), milliseconds / 1000);
+    std::fflush(stdout);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return status;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    UINT milliseconds = 0;
+    if (!argv || argc != 3 || !ParseSeconds(argv[2], milliseconds)) {
+        std::fwprintf(stderr, L"usage: demo_container ADDRESS SECONDS\n");
+        LocalFree(argv);
+        return 1;
+    }
+    const std::wstring address = argv[1];
+    LocalFree(argv);
+
+    if (FAILED(OleInitialize(nullptr))) {
+        std::fwprintf(stderr, L"demo_container: OleInitialize failed\n");
+        return 1;
+    }
+    int status = Run(instance, address, milliseconds);
+    OleUninitialize();
+    return status;
+}
