@@ -25,6 +25,8 @@ namespace {
 constexpr wchar_t kFrameClass[] = L"FexoDemoContainer";
 constexpr wchar_t kControlProgId[] = L"FexoControl.FexoCtl";
 constexpr UINT_PTR kCloseTimer = 1;
+// A border of the frame's own colour shows where the control's window lies.
+constexpr int kHostMargin = 8;
 constexpr unsigned long kMaxSeconds = 24 * 60 * 60;
 
 using AtlAxWinInitFn = BOOL(WINAPI*)();
@@ -47,13 +49,25 @@ bool LoadAtl(Atl& atl)
     return atl.winInit && atl.getControl && atl.winInit();
 }
 
+RECT HostRect(HWND frame)
+{
+    RECT rect;
+    GetClientRect(frame, &rect);
+    InflateRect(&rect, -kHostMargin, -kHostMargin);
+    if (rect.right < rect.left) rect.right = rect.left;
+    if (rect.bottom < rect.top) rect.bottom = rect.top;
+    return rect;
+}
+
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_SIZE:
-        // The host window (the only child) fills the client area.
-        if (HWND host = GetWindow(window, GW_CHILD))
-            MoveWindow(host, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        // The host window is the only child.
+        if (HWND host = GetWindow(window, GW_CHILD)) {
+            RECT rect = HostRect(window);
+            MoveWindow(host, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+        }
         return 0;
     case WM_TIMER:
         if (wParam == kCloseTimer) DestroyWindow(window);
@@ -71,7 +85,7 @@ HWND CreateFrame(HINSTANCE instance, const std::wstring& address)
     frameClass.lpfnWndProc = FrameProc;
     frameClass.hInstance = instance;
     frameClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     frameClass.lpszClassName = kFrameClass;
     if (!RegisterClassW(&frameClass)) return nullptr;
 
@@ -84,11 +98,10 @@ HWND CreateFrame(HINSTANCE instance, const std::wstring& address)
 
 HWND CreateControlHost(HWND frame, HINSTANCE instance)
 {
-    RECT client;
-    GetClientRect(frame, &client);
+    RECT rect = HostRect(frame);
     return CreateWindowExW(0, L"AtlAxWin", kControlProgId,
                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                           0, 0, client.right, client.bottom,
+                           rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                            frame, nullptr, instance, nullptr);
 }
 
@@ -103,7 +116,7 @@ HRESULT SetDocument(IUnknown* control, const std::wstring& address)
     HRESULT hr = fexo->put_SRC(src);
     SysFreeString(src);
     if (hr == E_NOTIMPL) {
-        std::fwprintf(stderr, L"demo_container: the control does not take SRC yet (E_NOTIMPL)\n");
+        std::wprintf(L"demo_container: the control does not take SRC yet (E_NOTIMPL)\n");
         return S_OK;
     }
     return hr;
