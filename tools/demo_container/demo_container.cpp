@@ -178,6 +178,8 @@ int Run(HINSTANCE instance, const std::wstring& address, UINT milliseconds)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    // The demo script reads both streams from one file, in the order written.
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     UINT milliseconds = 0;
