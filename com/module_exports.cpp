@@ -2,6 +2,7 @@
 #include "com/class_factory.h"
 #include "com/registration.h"
 #include "control/fexo_ctl.h"
+#include "plugin/plugin_module.h"
 
 using namespace fexo::com;
 
@@ -20,9 +21,13 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     return TRUE;
 }
 
+// The plugin is shut down only here: when no control is left and nothing
+// holds the server.
 extern "C" HRESULT WINAPI DllCanUnloadNow()
 {
-    return Module::LockCount() == 0 ? S_OK : S_FALSE;
+    const bool unlocked = Module::LockCount() == 0;
+    fexo::plugin::CPluginModule::Unload(unlocked, true);
+    return unlocked ? S_OK : S_FALSE;
 }
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)

@@ -3,13 +3,6 @@
 
 using namespace fexo::com;
 
-CFexoCtl::CFexoCtl() : ControlBase(CLSID_FexoCtl)
-{
-    m_bWindowOnly = true;
-}
-
-CFexoCtl::~CFexoCtl() = default;
-
 // Lookup order matters to containers that probe; several identifiers share
 // one interface pointer.
 const InterfaceMap<CFexoCtl>& CFexoCtl::Interfaces()
@@ -43,11 +36,6 @@ BOOL CFexoCtl::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LP
 {
     return DispatchMessageMap(this, Messages(), message, wParam, lParam, result) ||
            ControlBase::ProcessWindowMessage(window, message, wParam, lParam, result);
-}
-
-LRESULT CFexoCtl::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
-{
-    return 0;
 }
 
 // With the plugin in place the plugin draws; without it, the window shows why

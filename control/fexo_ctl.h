@@ -3,11 +3,16 @@
 // its window's own messages.
 #pragma once
 #include "FexoCtl.h"
+#include "com/bstr.h"
 #include "com/control_base.h"
 #include "com/dispatch_impl.h"
+#include "control/argument_list.h"
+#include "plugin/plugin_host.h"
+#include "plugin/plugin_instance.h"
 
 class CFexoCtl : public fexo::com::DispatchImpl<IFexoCtl, &LIBID_FEXOCONTROLLib>,
-                 public fexo::com::ControlBase {
+                 public fexo::com::ControlBase,
+                 public fexo::plugin::PluginHost {
 public:
     CFexoCtl();
     ~CFexoCtl() override;
@@ -143,12 +148,68 @@ public:
     STDMETHODIMP put_Password(BSTR newVal) override;
     STDMETHODIMP get_Password(BSTR* pVal) override;
 
+    // PluginHost: the browser services the plugin calls
+    bool OpenUrl(const char* url, const char* target) override;
+    void ShowStatus(const char* text) override;
+
 protected:
     HRESULT OnDraw(const fexo::com::DrawInfo& info) override;
     BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result) override;
 
 private:
+    using Bstr = fexo::com::Bstr;
+
     static const fexo::com::MessageMap<CFexoCtl>& Messages();
     LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+    // The plugin instance: created with the window, replaced when SRC changes.
+    void CreatePluginInstance();
+    void ResetPluginInstance();
+    void ReloadPluginInstance();
+    // The plugin notices size changes of its window by itself: after a new
+    // instance the window shrinks to nothing and grows back.
+    void ResizeWindowTwice(const RECT& client);
+    fexo::control::ArgumentSource ArgumentSourceFromFields() const;
+
+    // Opens one document stream into the instance.
+    bool StartStream(BSTR url);
+    // Completes a relative address from the hosting page's address.
+    Bstr ResolvePageUrl(BSTR url);
+
+    fexo::plugin::PluginInstance m_plugin;
+
+    // Stored property values: the plugin's creation arguments before the
+    // instance exists, and the answers of the properties read from here.
+    Bstr m_bstrSRC;
+    bool m_bMenu = true;
+    bool m_bScrollBars = true;
+    bool m_bCache = false;
+    bool m_bFrame = true;
+    bool m_bKeyboard = true;
+    bool m_bLinks = true;
+    bool m_bLogo = true;
+    Bstr m_bstrHAlign;
+    Bstr m_bstrHighlight;
+    Bstr m_bstrMode;
+    Bstr m_bstrPage;
+    Bstr m_bstrPassive;
+    Bstr m_bstrRotate;
+    Bstr m_bstrThumbnails;
+    Bstr m_bstrMenu;
+    Bstr m_bstrToolbar;
+    Bstr m_bstrVAlign;
+    Bstr m_bstrZoom;
+    Bstr m_bstrFlags;
+    Bstr m_bstrNavPane;
+    Bstr m_bstrMouseMode;
+    Bstr m_bstrShowPosition;
+    Bstr m_bstrLayout;
+    Bstr m_bstrPrefetch;
+    Bstr m_bstrUserId;
+    Bstr m_bstrPassword;
+    short m_nMagSize = 0;
+    short m_nMagZoom = 0;
+    bool m_bPostError = true;
+    Bstr m_bstrLogoImage;
 };

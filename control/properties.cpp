@@ -2,8 +2,6 @@
 // Not implemented yet: each member answers E_NOTIMPL.
 #include "control/fexo_ctl.h"
 
-STDMETHODIMP CFexoCtl::get_SRC(BSTR*) { return E_NOTIMPL; }
-STDMETHODIMP CFexoCtl::put_SRC(BSTR) { return E_NOTIMPL; }
 STDMETHODIMP CFexoCtl::get_Flags(BSTR*) { return E_NOTIMPL; }
 STDMETHODIMP CFexoCtl::put_Flags(BSTR) { return E_NOTIMPL; }
 STDMETHODIMP CFexoCtl::get_Align(BSTR*) { return E_NOTIMPL; }

@@ -1,0 +1,72 @@
+// An owned automation string, and the out-of-memory error that a failed
+// string allocation raises inside the control.
+#pragma once
+#include <windows.h>
+#include <oleauto.h>
+#include <utility>
+
+namespace fexo::com {
+
+// Raised when an allocation fails; COM methods and plugin callbacks catch it
+// at their boundary (see Guarded).
+struct OutOfMemory {};
+
+class Bstr {
+public:
+    Bstr() = default;
+    // Copies `text`; a null text stays absent.  Throws OutOfMemory.
+    explicit Bstr(const wchar_t* text) : m_text(Copy(text)) {}
+    Bstr(const Bstr& other) : m_text(Copy(other.m_text)) {}
+    Bstr(Bstr&& other) noexcept : m_text(std::exchange(other.m_text, nullptr)) {}
+    ~Bstr() { SysFreeString(m_text); }
+    Bstr& operator=(Bstr other) noexcept
+    {
+        std::swap(m_text, other.m_text);
+        return *this;
+    }
+
+    // Takes ownership of an allocated string.
+    static Bstr Attach(BSTR text)
+    {
+        Bstr owned;
+        owned.m_text = text;
+        return owned;
+    }
+    // A new copy for an [out] parameter; the caller owns it.
+    BSTR CopyOut() const { return Copy(m_text); }
+    BSTR Detach() { return std::exchange(m_text, nullptr); }
+    BSTR* Put()
+    {
+        SysFreeString(std::exchange(m_text, nullptr));
+        return &m_text;
+    }
+
+    BSTR Get() const { return m_text; }
+    bool Empty() const { return !m_text || !m_text[0]; }
+    UINT Length() const { return SysStringLen(m_text); }
+
+private:
+    static BSTR Copy(const wchar_t* text)
+    {
+        if (!text) return nullptr;
+        BSTR copy = SysAllocString(text);
+        if (!copy) throw OutOfMemory{};
+        return copy;
+    }
+
+    BSTR m_text = nullptr;
+};
+
+// Runs a COM method's body: an allocation failure ends as E_OUTOFMEMORY and
+// no exception leaves the method.
+template <class Body>
+HRESULT Guarded(Body&& body) noexcept
+{
+    try {
+        return body();
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+}  // namespace fexo::com

@@ -1,0 +1,44 @@
+// One plugin instance as the browser side holds it: the NPP record the plugin
+// knows it by, the window record it draws into, and the NPP_ calls on it.
+// Calls go through the process-wide plugin table; a call whose entry the
+// plugin did not fill is skipped.
+#pragma once
+#include <windows.h>
+#include "plugin/npapi.h"
+#include "plugin/plugin_host.h"
+
+namespace fexo::plugin {
+
+class PluginInstance {
+public:
+    static constexpr const char* kMimeType = "image/vnd.fexo";
+
+    NPP Npp() { return &m_npp; }
+
+    // The window is set up once its record holds the control's window and
+    // the MIME type is set (by window creation, or by starting a stream).
+    bool HasWindow() const { return m_pszMimeType && m_pszMimeType[0]; }
+    void SetMimeType() { m_pszMimeType = kMimeType; }
+    HWND Window() const { return static_cast<HWND>(m_npWindow.window); }
+
+    // A new window: the record is zeroed but for the handle, and the
+    // instance's ndata names its host from now on.
+    void AttachWindow(HWND window, PluginHost* host);
+
+    // NPP_New with the argument arrays (argc 0 and null arrays for none) and
+    // the saved data the last destroyed instance left.
+    void New(int16_t argc, char** names, char** values);
+    void SetWindow();
+    // NPP_Destroy, handing the saved-data slot to the plugin.
+    void Destroy();
+    // NPP_New was called and no NPP_Destroy since.
+    bool Live() const { return m_live; }
+
+private:
+    bool m_live = false;
+    NPP_t m_npp{};
+    NPWindow m_npWindow{};
+    const char* m_pszMimeType = nullptr;
+};
+
+}  // namespace fexo::plugin
