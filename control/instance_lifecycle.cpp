@@ -72,12 +72,15 @@ ArgumentSource CFexoCtl::ArgumentSourceFromFields() const
 void CFexoCtl::CreatePluginInstance()
 {
     if (CPluginModule::LoadCount() <= 0) return;
-    ArgumentList arguments =
-        fexo::control::BuildArgumentList(ArgumentSourceFromFields(), fexo::control::ConvertText);
-    // Credentials travel once: the list that carries them consumes them.
-    if (arguments.Contains("USERID")) m_bstrUserId = Bstr(L"");
-    if (arguments.Contains("PASSWORD")) m_bstrPassword = Bstr(L"");
-    m_plugin.New(arguments.Count(), arguments.Names(), arguments.Values());
+    {
+        // The value copies live only for NPP_New; the plugin copies what it keeps.
+        ArgumentList arguments = fexo::control::BuildArgumentList(ArgumentSourceFromFields(),
+                                                                  fexo::control::ConvertText);
+        // Credentials travel once: the list that carries them consumes them.
+        if (arguments.Contains("USERID")) m_bstrUserId = Bstr(L"");
+        if (arguments.Contains("PASSWORD")) m_bstrPassword = Bstr(L"");
+        m_plugin.New(arguments.Count(), arguments.Names(), arguments.Values());
+    }
     m_plugin.SetWindow();
     StartStream(m_bstrSRC.Get());
 }
