@@ -1,5 +1,6 @@
 #include "server_dll.h"
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include "FexoCtl.h"
 
 namespace fexo::test {
@@ -16,7 +17,10 @@ Function Export(const char* name)
 
 HMODULE ServerDll::Handle()
 {
-    static HMODULE module = LoadLibraryA("FexoCntl.DLL");
+    static HMODULE module = [] {
+        const char* path = std::getenv("FEXO_SERVER_DLL");
+        return LoadLibraryA(path && path[0] ? path : "FexoCntl.DLL");
+    }();
     return module;
 }
 

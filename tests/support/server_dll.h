@@ -8,8 +8,10 @@ namespace fexo::test {
 
 class ServerDll {
 public:
-    // Loads FexoCntl.DLL from the test's directory; the DLL stays loaded for
-    // the process, as COM keeps it.
+    // Loads FexoCntl.DLL from the test's directory, or from the path that the
+    // environment variable FEXO_SERVER_DLL names (a test whose control must
+    // find another plugin, or none); the DLL stays loaded for the process, as
+    // COM keeps it.
     static HMODULE Handle();
 
     static HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out);
