@@ -17,7 +17,7 @@ EventArgument EventArgument::Text(BSTR value)
 {
     EventArgument argument;
     argument.m_type = VT_BSTR;
-    argument.m_text = value;
+    argument.m_text = Bstr(value);
     return argument;
 }
 
@@ -25,7 +25,7 @@ EventArgument EventArgument::BoolRef(VARIANT_BOOL* value)
 {
     EventArgument argument;
     argument.m_type = VT_BOOL | VT_BYREF;
-    argument.m_boolRef = value;
+    argument.m_reference = value;
     return argument;
 }
 
@@ -33,7 +33,7 @@ EventArgument EventArgument::TextRef(BSTR* value)
 {
     EventArgument argument;
     argument.m_type = VT_BSTR | VT_BYREF;
-    argument.m_textRef = value;
+    argument.m_reference = value;
     return argument;
 }
 
@@ -42,9 +42,9 @@ void EventArgument::Fill(VARIANT& slot) const
     VariantInit(&slot);
     switch (m_type) {
     case VT_I4: V_I4(&slot) = m_long; break;
-    case VT_BSTR: V_BSTR(&slot) = Bstr(m_text).Detach(); break;
-    case VT_BOOL | VT_BYREF: V_BOOLREF(&slot) = m_boolRef; break;
-    case VT_BSTR | VT_BYREF: V_BSTRREF(&slot) = m_textRef; break;
+    case VT_BSTR: V_BSTR(&slot) = m_text.CopyOut(); break;
+    case VT_BOOL | VT_BYREF: V_BOOLREF(&slot) = static_cast<VARIANT_BOOL*>(m_reference); break;
+    case VT_BSTR | VT_BYREF: V_BSTRREF(&slot) = static_cast<BSTR*>(m_reference); break;
     default: return;
     }
     V_VT(&slot) = m_type;

@@ -7,6 +7,7 @@
 #pragma once
 #include <initializer_list>
 #include <oaidl.h>
+#include "com/bstr.h"
 #include "com/connection_point.h"
 
 namespace fexo::com {
@@ -15,7 +16,9 @@ namespace fexo::com {
 class EventArgument {
 public:
     static EventArgument Long(LONG value);  // also an int: VT_I4, as script expects
-    static EventArgument Text(BSTR value);  // copied for each sink
+    // Copied now, and again for each sink: a sink may replace the caller's
+    // text while the event runs.  Throws OutOfMemory.
+    static EventArgument Text(BSTR value);
     static EventArgument BoolRef(VARIANT_BOOL* value);
     static EventArgument TextRef(BSTR* value);
 
@@ -24,12 +27,9 @@ public:
 
 private:
     VARTYPE m_type = VT_EMPTY;
-    union {
-        LONG m_long = 0;
-        BSTR m_text;
-        VARIANT_BOOL* m_boolRef;
-        BSTR* m_textRef;
-    };
+    LONG m_long = 0;
+    Bstr m_text;
+    void* m_reference = nullptr;
 };
 
 // Invokes `id` (a DISPATCH_METHOD call with the arguments in signature order)

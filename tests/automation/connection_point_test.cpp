@@ -168,6 +168,25 @@ TEST_F(Reentrancy, ASinkWritesPropertiesAndCallsMethods)
     sink.Unadvise(control, cookie);
 }
 
+TEST_F(Reentrancy, ASinkReplacingTheFiredValueDoesNotChangeWhatLaterSinksGet)
+{
+    EventSink first, second;
+    ASSERT_EQ(first.Advise(control), 1u);
+    ASSERT_EQ(second.Advise(control), 2u);
+    first.action = [&](DISPID id, DISPPARAMS&) {
+        if (id != 3) return;  // ZoomChange only
+        BSTR zoom = SysAllocString(L"replaced by the first sink");
+        control->put_Zoom(zoom);
+        SysFreeString(zoom);
+        Callbacks().error(instance, "nested");
+    };
+    Zoom();
+    EXPECT_EQ(first.events, (Events{"ZoomChange(\"fit\")", "PlugInError(\"nested\")"}));
+    EXPECT_EQ(second.events, (Events{"PlugInError(\"nested\")", "ZoomChange(\"fit\")"}));
+    first.Unadvise(control, 1);
+    second.Unadvise(control, 2);
+}
+
 TEST_F(Reentrancy, ASinkUnadvisesItselfAndTheNextStillHearsTheEvent)
 {
     EventSink first, second;
