@@ -266,3 +266,28 @@ TEST_F(Reentrancy, ASinkReleasesTheLastReferenceToTheControl)
 }
 
 }  // namespace
+
+// Wine's ATL connects sinks the way ATL containers do.
+TEST_F(ConnectionPoints, AtlConnectsAndDisconnectsASink)
+{
+    using Advise = HRESULT(WINAPI*)(IUnknown*, IUnknown*, const IID*, DWORD*);
+    using Unadvise = HRESULT(WINAPI*)(IUnknown*, const IID*, DWORD);
+    HMODULE atl = LoadLibraryA("atl.dll");
+    ASSERT_NE(atl, nullptr);
+    auto advise = reinterpret_cast<Advise>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAdvise")));
+    auto unadvise =
+        reinterpret_cast<Unadvise>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlUnadvise")));
+    ASSERT_TRUE(advise && unadvise);
+
+    RegisterServerOnce();
+    Activate();
+    EventSink sink;
+    DWORD cookie = 0;
+    ASSERT_EQ(advise(control, static_cast<IDispatch*>(&sink), &DIID__IFexoCtlEvents, &cookie), S_OK);
+    EXPECT_EQ(cookie, 1u);
+    Callbacks().event(instance, "PageChange", nullptr, 0, 0, 7, 0);
+    EXPECT_EQ(sink.events, Events{"PageChange(7)"});
+    EXPECT_EQ(unadvise(control, &DIID__IFexoCtlEvents, cookie), S_OK);
+    EXPECT_EQ(sink.References(), 1u);
+    FreeLibrary(atl);
+}
