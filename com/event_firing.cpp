@@ -41,11 +41,20 @@ void EventArgument::Fill(VARIANT& slot) const
 {
     VariantInit(&slot);
     switch (m_type) {
-    case VT_I4: V_I4(&slot) = m_long; break;
-    case VT_BSTR: V_BSTR(&slot) = m_text.CopyOut(); break;
-    case VT_BOOL | VT_BYREF: V_BOOLREF(&slot) = static_cast<VARIANT_BOOL*>(m_reference); break;
-    case VT_BSTR | VT_BYREF: V_BSTRREF(&slot) = static_cast<BSTR*>(m_reference); break;
-    default: return;
+        case VT_I4:
+            V_I4(&slot) = m_long;
+            break;
+        case VT_BSTR:
+            V_BSTR(&slot) = m_text.CopyOut();
+            break;
+        case VT_BOOL | VT_BYREF:
+            V_BOOLREF(&slot) = static_cast<VARIANT_BOOL*>(m_reference);
+            break;
+        case VT_BSTR | VT_BYREF:
+            V_BSTRREF(&slot) = static_cast<BSTR*>(m_reference);
+            break;
+        default:
+            return;
     }
     V_VT(&slot) = m_type;
 }
@@ -86,8 +95,8 @@ LONG FireEvent(const ConnectionPoint& point, DISPID id,
         size_t index = arguments.size();
         for (const EventArgument& argument : arguments) argument.Fill(values[--index]);
         DISPPARAMS params{values.Data(), nullptr, static_cast<UINT>(arguments.size()), 0};
-        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
-                     nullptr, nullptr);
+        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
+                     nullptr);
     }
     const LONG value = V_I4(&result);
     VariantClear(&result);

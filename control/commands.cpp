@@ -20,33 +20,28 @@ bool Positive(long value) { return value > 0; }
 
 // --- dialog commands ---
 
-#define FEXO_DIALOG_COMMAND(Name)                                                              \
-    STDMETHODIMP CFexoCtl::Name()                                                              \
-    {                                                                                          \
-        CallPlugin<fexop_OpenDlgCommandProc>(FexopExport::OpenDlgCommand, m_plugin.Npp(), #Name); \
-        return S_OK;                                                                           \
-    }
-FEXO_DIALOG_COMMAND(CmdHelp)
-FEXO_DIALOG_COMMAND(CmdPageInfo)
-FEXO_DIALOG_COMMAND(CmdSavePageAs)
-FEXO_DIALOG_COMMAND(CmdSaveDocAs)
-FEXO_DIALOG_COMMAND(CmdFind)
-FEXO_DIALOG_COMMAND(CmdExportToFile)
-FEXO_DIALOG_COMMAND(CmdPrint)
-FEXO_DIALOG_COMMAND(CmdPreferences)
-FEXO_DIALOG_COMMAND(CmdAboutFexo)
-#undef FEXO_DIALOG_COMMAND
+HRESULT CFexoCtl::OpenDialog(const char* command)
+{
+    CallPlugin<fexop_OpenDlgCommandProc>(FexopExport::OpenDlgCommand, m_plugin.Npp(), command);
+    return S_OK;
+}
+
+STDMETHODIMP CFexoCtl::CmdHelp() { return OpenDialog("CmdHelp"); }
+STDMETHODIMP CFexoCtl::CmdPageInfo() { return OpenDialog("CmdPageInfo"); }
+STDMETHODIMP CFexoCtl::CmdSavePageAs() { return OpenDialog("CmdSavePageAs"); }
+STDMETHODIMP CFexoCtl::CmdSaveDocAs() { return OpenDialog("CmdSaveDocAs"); }
+STDMETHODIMP CFexoCtl::CmdFind() { return OpenDialog("CmdFind"); }
+STDMETHODIMP CFexoCtl::CmdExportToFile() { return OpenDialog("CmdExportToFile"); }
+STDMETHODIMP CFexoCtl::CmdPrint() { return OpenDialog("CmdPrint"); }
+STDMETHODIMP CFexoCtl::CmdPreferences() { return OpenDialog("CmdPreferences"); }
+STDMETHODIMP CFexoCtl::CmdAboutFexo() { return OpenDialog("CmdAboutFexo"); }
 
 // A single page has nothing for the dialog to show.
 STDMETHODIMP CFexoCtl::CmdDocInfo()
 {
     const int32_t pages = AskPlugin<fexop_GetDocPagesCountProc>(FexopExport::GetDocPagesCount,
                                                                 int32_t{0}, m_plugin.Npp());
-    if (pages > 1) {
-        CallPlugin<fexop_OpenDlgCommandProc>(FexopExport::OpenDlgCommand, m_plugin.Npp(),
-                                             "CmdDocInfo");
-        return S_OK;
-    }
+    if (pages > 1) return OpenDialog("CmdDocInfo");
     return Guarded([&] {
         ReportError("No Doc information for sigle page document");
         return S_OK;
@@ -66,8 +61,8 @@ STDMETHODIMP CFexoCtl::GetDocPagesCount(long* pVal)
 STDMETHODIMP CFexoCtl::GetDocFormatVersion(short* pVal)
 {
     if (!pVal) return E_POINTER;
-    *pVal = AskPlugin<fexop_GetDocFormatVersionProc>(FexopExport::GetDocFormatVersion,
-                                                     int16_t{0}, m_plugin.Npp());
+    *pVal = AskPlugin<fexop_GetDocFormatVersionProc>(FexopExport::GetDocFormatVersion, int16_t{0},
+                                                     m_plugin.Npp());
     return S_OK;
 }
 
@@ -82,16 +77,16 @@ STDMETHODIMP CFexoCtl::GetPageResolution(short* pVal)
 STDMETHODIMP CFexoCtl::GetPageLength(long* pVal)
 {
     if (!pVal) return E_POINTER;
-    *pVal = AskPlugin<fexop_GetPageLengthProc>(FexopExport::GetPageLength, int16_t{0},
-                                               m_plugin.Npp());
+    *pVal =
+        AskPlugin<fexop_GetPageLengthProc>(FexopExport::GetPageLength, int16_t{0}, m_plugin.Npp());
     return S_OK;
 }
 
 STDMETHODIMP CFexoCtl::GetPageWidth(long* pVal)
 {
     if (!pVal) return E_POINTER;
-    *pVal = AskPlugin<fexop_GetPageWidthProc>(FexopExport::GetPageWidth, int16_t{0},
-                                              m_plugin.Npp());
+    *pVal =
+        AskPlugin<fexop_GetPageWidthProc>(FexopExport::GetPageWidth, int16_t{0}, m_plugin.Npp());
     return S_OK;
 }
 
@@ -161,10 +156,9 @@ STDMETHODIMP CFexoCtl::HighlightTerm(BSTR exp, long bMatchCase, long bMatchWord,
 {
     return Guarded([&] {
         const auto text = WideToUtf8(exp);
-        CallPlugin<fexop_SearchTextProc>(FexopExport::SearchText, m_plugin.Npp(),
-                                         TextOrNull(text), Positive(bMatchCase),
-                                         Positive(bMatchWord), Positive(allMatches),
-                                         uint32_t{color});
+        CallPlugin<fexop_SearchTextProc>(FexopExport::SearchText, m_plugin.Npp(), TextOrNull(text),
+                                         Positive(bMatchCase), Positive(bMatchWord),
+                                         Positive(allMatches), uint32_t{color});
         return S_OK;
     });
 }
@@ -197,8 +191,7 @@ STDMETHODIMP CFexoCtl::ClearCache()
 
 STDMETHODIMP CFexoCtl::ShowMagnifier(long show)
 {
-    CallPlugin<fexop_ShowMagnifierProc>(FexopExport::ShowMagnifier, m_plugin.Npp(),
-                                        Positive(show));
+    CallPlugin<fexop_ShowMagnifierProc>(FexopExport::ShowMagnifier, m_plugin.Npp(), Positive(show));
     return S_OK;
 }
 

@@ -64,6 +64,7 @@ LONG CProxy_IFexoCtlEvents::Fire_LayoutChange(BSTR layout)
 
 LONG CProxy_IFexoCtlEvents::Fire_RequestPassword(BSTR url, INT regId, INT retry)
 {
-    return FireEvent(m_eventPoint, kRequestPassword,
-                     {EventArgument::Text(url), EventArgument::Long(regId), EventArgument::Long(retry)});
+    return FireEvent(
+        m_eventPoint, kRequestPassword,
+        {EventArgument::Text(url), EventArgument::Long(regId), EventArgument::Long(retry)});
 }

@@ -205,6 +205,9 @@ private:
                            int32_t* integer = nullptr, int16_t* shortInteger = nullptr,
                            bool* flag = nullptr);
 
+    // Has the plugin open one of its dialogs or run a viewer command.
+    HRESULT OpenDialog(const char* command);
+
     // The shapes the properties come in (properties.cpp).
     HRESULT PutText(Bstr& field, BSTR value, const char* key,
                     fexo::control::TextEncoding encoding = fexo::control::TextEncoding::Ansi);

@@ -23,17 +23,17 @@ bool IsDocumentExtension(const std::wstring& extension)
 bool IsNoSuchFileError(uint32_t error)
 {
     switch (error) {
-    case 2:    // ERROR_FILE_NOT_FOUND
-    case 3:    // ERROR_PATH_NOT_FOUND
-    case 15:   // ERROR_INVALID_DRIVE
-    case 18:   // ERROR_NO_MORE_FILES
-    case 53:   // ERROR_BAD_NETPATH
-    case 67:   // ERROR_BAD_NET_NAME
-    case 161:  // ERROR_BAD_PATHNAME
-    case 206:  // ERROR_FILENAME_EXCED_RANGE
-        return true;
-    default:
-        return false;
+        case 2:    // ERROR_FILE_NOT_FOUND
+        case 3:    // ERROR_PATH_NOT_FOUND
+        case 15:   // ERROR_INVALID_DRIVE
+        case 18:   // ERROR_NO_MORE_FILES
+        case 53:   // ERROR_BAD_NETPATH
+        case 67:   // ERROR_BAD_NET_NAME
+        case 161:  // ERROR_BAD_PATHNAME
+        case 206:  // ERROR_FILENAME_EXCED_RANGE
+            return true;
+        default:
+            return false;
     }
 }
 

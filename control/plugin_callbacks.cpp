@@ -90,32 +90,32 @@ void CFexoCtl::OnPluginEvent(const char* eventName, const char* text, int32_t va
 {
     using fexo::control::PluginEvent;
     switch (fexo::control::ClassifyPluginEvent(eventName)) {
-    case PluginEvent::PageChange:
-        m_bstrPage = AnsiToBstr(std::to_string(value1).c_str());
-        Fire_PageChange(value1);
-        break;
-    case PluginEvent::ZoomChange:
-        m_bstrZoom = AnsiToBstr(text);
-        Fire_ZoomChange(m_bstrZoom.Get());
-        break;
-    case PluginEvent::DisplayModeChange:
-        m_bstrMode = AnsiToBstr(fexo::control::DisplayModeName(value2));
-        Fire_DisplayModeChange(m_bstrMode.Get());
-        break;
-    case PluginEvent::BackForwardChange:
-        m_bstrBackForward = AnsiToBstr(fexo::control::BackForwardText(value1, value2).c_str());
-        Fire_BackForwardChange(m_bstrBackForward.Get());
-        break;
-    case PluginEvent::ScrollEvent:
-        Fire_ScrollEvent(AnsiToBstr(text).Get());
-        break;
-    case PluginEvent::LayoutChange:
-        m_bstrLayout = AnsiToBstr(text);
-        Fire_LayoutChange(m_bstrLayout.Get());
-        break;
-    case PluginEvent::PageLoaded:
-    case PluginEvent::Unknown:
-        break;
+        case PluginEvent::PageChange:
+            m_bstrPage = AnsiToBstr(std::to_string(value1).c_str());
+            Fire_PageChange(value1);
+            break;
+        case PluginEvent::ZoomChange:
+            m_bstrZoom = AnsiToBstr(text);
+            Fire_ZoomChange(m_bstrZoom.Get());
+            break;
+        case PluginEvent::DisplayModeChange:
+            m_bstrMode = AnsiToBstr(fexo::control::DisplayModeName(value2));
+            Fire_DisplayModeChange(m_bstrMode.Get());
+            break;
+        case PluginEvent::BackForwardChange:
+            m_bstrBackForward = AnsiToBstr(fexo::control::BackForwardText(value1, value2).c_str());
+            Fire_BackForwardChange(m_bstrBackForward.Get());
+            break;
+        case PluginEvent::ScrollEvent:
+            Fire_ScrollEvent(AnsiToBstr(text).Get());
+            break;
+        case PluginEvent::LayoutChange:
+            m_bstrLayout = AnsiToBstr(text);
+            Fire_LayoutChange(m_bstrLayout.Get());
+            break;
+        case PluginEvent::PageLoaded:
+        case PluginEvent::Unknown:
+            break;
     }
 }
 

@@ -47,11 +47,16 @@ bool IsHyperlinkClickEvent(const char* name)
 const char* DisplayModeName(int32_t value)
 {
     switch (static_cast<int16_t>(value)) {
-    case 0: return "COLOR";
-    case 1: return "BW";
-    case 2: return "BACK";
-    case 3: return "FORE";
-    default: return "";
+        case 0:
+            return "COLOR";
+        case 1:
+            return "BW";
+        case 2:
+            return "BACK";
+        case 3:
+            return "FORE";
+        default:
+            return "";
     }
 }
 

@@ -9,8 +9,8 @@ int32_t PrintZoomCode(const wchar_t* lowered)
         const wchar_t* name;
         int32_t code;
     } kZooms[] = {
-        {L"current zoom", kPrintZoomCurrent},     {L"currentzoom", kPrintZoomCurrent},
-        {L"orig. size", kPrintZoomOriginalSize},  {L"original size", kPrintZoomOriginalSize},
+        {L"current zoom", kPrintZoomCurrent},    {L"currentzoom", kPrintZoomCurrent},
+        {L"orig. size", kPrintZoomOriginalSize}, {L"original size", kPrintZoomOriginalSize},
         {L"orig.size", kPrintZoomOriginalSize},
     };
     if (!lowered) return kPrintZoomDefault;

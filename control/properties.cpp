@@ -145,14 +145,20 @@ STDMETHODIMP CFexoCtl::put_Highlight(BSTR newVal)
 }
 
 STDMETHODIMP CFexoCtl::get_Toolbar(BSTR* pVal) { return GetStored(m_bstrToolbar, pVal); }
-STDMETHODIMP CFexoCtl::put_Toolbar(BSTR newVal) { return PutText(m_bstrToolbar, newVal, "Toolbar"); }
+STDMETHODIMP CFexoCtl::put_Toolbar(BSTR newVal)
+{
+    return PutText(m_bstrToolbar, newVal, "Toolbar");
+}
 
 // --- texts sent and stored, read from the plugin ---
 
 // Align and HAlign are one property.
 STDMETHODIMP CFexoCtl::get_Align(BSTR* pVal) { return GetAskedText("HAlign", pVal, &m_bstrHAlign); }
 STDMETHODIMP CFexoCtl::put_Align(BSTR newVal) { return PutText(m_bstrHAlign, newVal, "HAlign"); }
-STDMETHODIMP CFexoCtl::get_HAlign(BSTR* pVal) { return GetAskedText("HAlign", pVal, &m_bstrHAlign); }
+STDMETHODIMP CFexoCtl::get_HAlign(BSTR* pVal)
+{
+    return GetAskedText("HAlign", pVal, &m_bstrHAlign);
+}
 STDMETHODIMP CFexoCtl::put_HAlign(BSTR newVal) { return PutText(m_bstrHAlign, newVal, "HAlign"); }
 
 // Mode and DisplayMode share their stored value but not their plugin keys.
@@ -173,10 +179,16 @@ STDMETHODIMP CFexoCtl::put_Page(BSTR newVal)
     return PutText(m_bstrPage, newVal, "Page", TextEncoding::Utf8);
 }
 
-STDMETHODIMP CFexoCtl::get_Rotate(BSTR* pVal) { return GetAskedText("ROTATE", pVal, &m_bstrRotate); }
+STDMETHODIMP CFexoCtl::get_Rotate(BSTR* pVal)
+{
+    return GetAskedText("ROTATE", pVal, &m_bstrRotate);
+}
 STDMETHODIMP CFexoCtl::put_Rotate(BSTR newVal) { return PutText(m_bstrRotate, newVal, "Rotate"); }
 
-STDMETHODIMP CFexoCtl::get_VAlign(BSTR* pVal) { return GetAskedText("VAlign", pVal, &m_bstrVAlign); }
+STDMETHODIMP CFexoCtl::get_VAlign(BSTR* pVal)
+{
+    return GetAskedText("VAlign", pVal, &m_bstrVAlign);
+}
 STDMETHODIMP CFexoCtl::put_VAlign(BSTR newVal) { return PutText(m_bstrVAlign, newVal, "VAlign"); }
 
 STDMETHODIMP CFexoCtl::get_Zoom(BSTR* pVal) { return GetAskedText("ZOOM", pVal, &m_bstrZoom); }
@@ -186,7 +198,10 @@ STDMETHODIMP CFexoCtl::get_NavPane(BSTR* pVal)
 {
     return GetAskedText("NavPane", pVal, &m_bstrNavPane);
 }
-STDMETHODIMP CFexoCtl::put_NavPane(BSTR newVal) { return PutText(m_bstrNavPane, newVal, "NavPane"); }
+STDMETHODIMP CFexoCtl::put_NavPane(BSTR newVal)
+{
+    return PutText(m_bstrNavPane, newVal, "NavPane");
+}
 
 STDMETHODIMP CFexoCtl::get_MouseMode(BSTR* pVal)
 {
@@ -215,7 +230,10 @@ STDMETHODIMP CFexoCtl::put_ShowPosition(BSTR newVal)
     return PutText(m_bstrShowPosition, newVal, "ShowPosition");
 }
 
-STDMETHODIMP CFexoCtl::get_Layout(BSTR* pVal) { return GetAskedText("Layout", pVal, &m_bstrLayout); }
+STDMETHODIMP CFexoCtl::get_Layout(BSTR* pVal)
+{
+    return GetAskedText("Layout", pVal, &m_bstrLayout);
+}
 STDMETHODIMP CFexoCtl::put_Layout(BSTR newVal) { return PutText(m_bstrLayout, newVal, "Layout"); }
 
 // --- texts sent and stored, whose reads return the plugin's answer only ---
@@ -347,7 +365,10 @@ STDMETHODIMP CFexoCtl::put_Thumbnails(BSTR newVal)
 
 // --- credentials: write-only, reads answer a new empty text ---
 
-STDMETHODIMP CFexoCtl::put_UserId(BSTR newVal) { return PutCredential(m_bstrUserId, newVal, "USERID"); }
+STDMETHODIMP CFexoCtl::put_UserId(BSTR newVal)
+{
+    return PutCredential(m_bstrUserId, newVal, "USERID");
+}
 STDMETHODIMP CFexoCtl::get_UserId(BSTR* pVal) { return AnswerEmptyText(pVal); }
 STDMETHODIMP CFexoCtl::put_Password(BSTR newVal)
 {

@@ -8,8 +8,8 @@
 using fexo::control::CallPlugin;
 using fexo::plugin::FexopExport;
 
-void CFexoCtl::SetPluginProperty(const char* key, const char* text, double number,
-                                 int32_t integer, int16_t shortInteger, bool flag)
+void CFexoCtl::SetPluginProperty(const char* key, const char* text, double number, int32_t integer,
+                                 int16_t shortInteger, bool flag)
 {
     CallPlugin<fexop_SetPropertyProc>(FexopExport::SetProperty, m_plugin.Npp(), key, text, number,
                                       integer, shortInteger, flag);

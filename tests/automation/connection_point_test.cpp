@@ -47,8 +47,7 @@ protected:
 TEST_F(ConnectionPoints, TheContainerOffersExactlyTheEventPoint)
 {
     IConnectionPoint* other = reinterpret_cast<IConnectionPoint*>(1);
-    EXPECT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, &other),
-              CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, &other), CONNECT_E_NOCONNECTION);
     EXPECT_EQ(other, nullptr);
     EXPECT_EQ(points->FindConnectionPoint(DIID__IFexoCtlEvents, nullptr), E_POINTER);
 
@@ -161,10 +160,11 @@ TEST_F(Reentrancy, ASinkWritesPropertiesAndCallsMethods)
     Zoom();
     EXPECT_EQ(sink.events, (Events{"ZoomChange(\"fit\")",
                                    "PlugInError(\"No Doc information for sigle page document\")"}));
-    EXPECT_EQ(Journal(), "fexop_SetProperty(name=\"Zoom\" text=\"200\" number=0 integer=0 short=0 "
-                         "flag=0)\n"
-                         "fexop_OpenDlgCommand(command=\"CmdPrint\")\n"
-                         "fexop_GetDocPagesCount()\n");
+    EXPECT_EQ(Journal(),
+              "fexop_SetProperty(name=\"Zoom\" text=\"200\" number=0 integer=0 short=0 "
+              "flag=0)\n"
+              "fexop_OpenDlgCommand(command=\"CmdPrint\")\n"
+              "fexop_GetDocPagesCount()\n");
     sink.Unadvise(control, cookie);
 }
 
@@ -215,8 +215,7 @@ TEST_F(Reentrancy, ASinkThatGrowsTheTableDuringTheEvent)
     Zoom();
     first.action = nullptr;
     EXPECT_EQ(first.events.size(), 1u);
-    for (DWORD cookie = 1; cookie <= 6; ++cookie)
-        EXPECT_EQ(first.Unadvise(control, cookie), S_OK);
+    for (DWORD cookie = 1; cookie <= 6; ++cookie) EXPECT_EQ(first.Unadvise(control, cookie), S_OK);
     for (auto& sink : added) EXPECT_EQ(sink->References(), 1u);
 }
 
@@ -274,7 +273,8 @@ TEST_F(ConnectionPoints, AtlConnectsAndDisconnectsASink)
     using Unadvise = HRESULT(WINAPI*)(IUnknown*, const IID*, DWORD);
     HMODULE atl = LoadLibraryA("atl.dll");
     ASSERT_NE(atl, nullptr);
-    auto advise = reinterpret_cast<Advise>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAdvise")));
+    auto advise =
+        reinterpret_cast<Advise>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAdvise")));
     auto unadvise =
         reinterpret_cast<Unadvise>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlUnadvise")));
     ASSERT_TRUE(advise && unadvise);
@@ -283,7 +283,8 @@ TEST_F(ConnectionPoints, AtlConnectsAndDisconnectsASink)
     Activate();
     EventSink sink;
     DWORD cookie = 0;
-    ASSERT_EQ(advise(control, static_cast<IDispatch*>(&sink), &DIID__IFexoCtlEvents, &cookie), S_OK);
+    ASSERT_EQ(advise(control, static_cast<IDispatch*>(&sink), &DIID__IFexoCtlEvents, &cookie),
+              S_OK);
     EXPECT_EQ(cookie, 1u);
     Callbacks().event(instance, "PageChange", nullptr, 0, 0, 7, 0);
     EXPECT_EQ(sink.events, Events{"PageChange(7)"});

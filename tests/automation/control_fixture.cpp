@@ -68,8 +68,8 @@ HRESULT ControlFixture::GetByName(const wchar_t* name, VARIANT* value)
     if (FAILED(hr)) return hr;
     DISPPARAMS params{nullptr, nullptr, 0, 0};
     VariantInit(value);
-    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &params,
-                           value, nullptr, nullptr);
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &params, value,
+                           nullptr, nullptr);
 }
 
 std::string JournalText(const std::string& bytes)

@@ -9,16 +9,26 @@ namespace {
 const char* EventName(DISPID id)
 {
     switch (id) {
-    case 2: return "PageChange";
-    case 3: return "ZoomChange";
-    case 4: return "DisplayModeChange";
-    case 5: return "BackForwardChange";
-    case 6: return "ScrollEvent";
-    case 8: return "HyperlinkClick";
-    case 9: return "PlugInError";
-    case 10: return "LayoutChange";
-    case 11: return "RequestPassword";
-    default: return "?";
+        case 2:
+            return "PageChange";
+        case 3:
+            return "ZoomChange";
+        case 4:
+            return "DisplayModeChange";
+        case 5:
+            return "BackForwardChange";
+        case 6:
+            return "ScrollEvent";
+        case 8:
+            return "HyperlinkClick";
+        case 9:
+            return "PlugInError";
+        case 10:
+            return "LayoutChange";
+        case 11:
+            return "RequestPassword";
+        default:
+            return "?";
     }
 }
 
@@ -43,11 +53,16 @@ std::string Quoted(BSTR text)
 std::string DescribeArgument(const VARIANT& value)
 {
     switch (V_VT(&value)) {
-    case VT_I4: return std::to_string(V_I4(&value));
-    case VT_BSTR: return Quoted(V_BSTR(&value));
-    case VT_BOOL | VT_BYREF: return "&" + std::to_string(*V_BOOLREF(&value));
-    case VT_BSTR | VT_BYREF: return "&" + Quoted(*V_BSTRREF(&value));
-    default: return "vt" + std::to_string(V_VT(&value));
+        case VT_I4:
+            return std::to_string(V_I4(&value));
+        case VT_BSTR:
+            return Quoted(V_BSTR(&value));
+        case VT_BOOL | VT_BYREF:
+            return "&" + std::to_string(*V_BOOLREF(&value));
+        case VT_BSTR | VT_BYREF:
+            return "&" + Quoted(*V_BSTRREF(&value));
+        default:
+            return "vt" + std::to_string(V_VT(&value));
     }
 }
 
@@ -102,9 +117,8 @@ STDMETHODIMP EventSink::GetTypeInfoCount(UINT* count)
 STDMETHODIMP EventSink::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
 STDMETHODIMP EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
-STDMETHODIMP EventSink::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
-                               DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                               UINT* argError)
+STDMETHODIMP EventSink::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
+                               VARIANT* result, EXCEPINFO* exception, UINT* argError)
 {
     EXPECT_TRUE(IsEqualIID(iid, IID_NULL));
     EXPECT_EQ(locale, 0x400u) << "LOCALE_USER_DEFAULT";

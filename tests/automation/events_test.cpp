@@ -34,8 +34,8 @@ protected:
     }
     void Click(const char* url, const char* target, const char* comment, int32_t flag)
     {
-        Callbacks().complexEvent(instance, "HyperlinkClickEvent", url, target, comment, 1, 2, 3,
-                                 4, 5, flag);
+        Callbacks().complexEvent(instance, "HyperlinkClickEvent", url, target, comment, 1, 2, 3, 4,
+                                 5, flag);
     }
     std::wstring Read(HRESULT (STDMETHODCALLTYPE IFexoCtl::*get)(BSTR*))
     {
@@ -63,8 +63,8 @@ TEST_F(PluginEvents, EveryNameOfTheTableStoresAndFires)
     EXPECT_EQ(sink.events,
               (Events{"PageChange(12)", "ZoomChange(\"150%\")", "DisplayModeChange(\"BW\")",
                       "DisplayModeChange(\"\")", "DisplayModeChange(\"COLOR\")",
-                      "BackForwardChange(\"1,-1\")", "ScrollEvent(\"h\")",
-                      "LayoutChange(\"2up\")", "LayoutChange(null)"}));
+                      "BackForwardChange(\"1,-1\")", "ScrollEvent(\"h\")", "LayoutChange(\"2up\")",
+                      "LayoutChange(null)"}));
     EXPECT_EQ(Journal(), "") << "the plugin is not called back";
 }
 
@@ -81,8 +81,8 @@ TEST_F(PluginEvents, StoredValuesReachTheNextInstance)
     inPlace->Release();
     ClearJournal();
     RECT position = container.PositionRect();
-    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0,
-                          container.HostWindow(), &position),
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(),
+                          &position),
               S_OK);
     PumpMessages();
     const std::string journal = Journal();
@@ -163,7 +163,9 @@ TEST_F(PluginEvents, HyperlinkClickHandlersSeeAndChangeTheSameVariablesInOrder)
               "fexop_DoHyperlink(url=\"http://new/\\xc3\\xa9\" target=\"frame\" comment=null)\n");
 
     ClearJournal();
-    second.action = [](DISPID, DISPPARAMS& params) { *V_BOOLREF(&params.rgvarg[3]) = VARIANT_FALSE; };
+    second.action = [](DISPID, DISPPARAMS& params) {
+        *V_BOOLREF(&params.rgvarg[3]) = VARIANT_FALSE;
+    };
     sink.action = nullptr;
     Click("http://x/", "", "\xc3\xa9", 1);
     EXPECT_EQ(sink.events.back(), "HyperlinkClick(&-1, &\"http://x/\", &\"\", &\"\\u00e9\")");
@@ -192,8 +194,8 @@ TEST_F(PluginEvents, CredentialRequestsAnswerWhetherAHandlerSentCredentials)
     EXPECT_EQ(request.userId[0], 0);
     EXPECT_EQ(request.password[0], 0);
     const int regId = static_cast<int>(reinterpret_cast<uintptr_t>(control));
-    EXPECT_EQ(sink.events, Events{"RequestPassword(\"http://doc/\\u00e9\", " +
-                                  std::to_string(regId) + ", 2)"});
+    EXPECT_EQ(sink.events,
+              Events{"RequestPassword(\"http://doc/\\u00e9\", " + std::to_string(regId) + ", 2)"});
 
     ClearJournal();
     sink.action = [&](DISPID, DISPPARAMS&) {
@@ -204,8 +206,9 @@ TEST_F(PluginEvents, CredentialRequestsAnswerWhetherAHandlerSentCredentials)
     request.documentUrl = nullptr;
     Callbacks().password(instance, &request, &result);
     EXPECT_EQ(result, 4) << "the sink table's capacity";
-    EXPECT_EQ(Journal(), "fexop_SetProperty(name=\"PASSWORD\" text=\"pw\" number=0 integer=0 "
-                         "short=0 flag=0)\n");
+    EXPECT_EQ(Journal(),
+              "fexop_SetProperty(name=\"PASSWORD\" text=\"pw\" number=0 integer=0 "
+              "short=0 flag=0)\n");
     EXPECT_EQ(sink.events.back(), "RequestPassword(null, " + std::to_string(regId) + ", 2)");
 
     // A write outside a request is forgotten by the next request.

@@ -53,20 +53,21 @@ protected:
 
 TEST_F(Methods, DialogCommandsPassTheirNames)
 {
-    HRESULT (STDMETHODCALLTYPE IFexoCtl::*commands[])() = {
-        &IFexoCtl::CmdHelp,         &IFexoCtl::CmdPageInfo,     &IFexoCtl::CmdSavePageAs,
-        &IFexoCtl::CmdSaveDocAs,    &IFexoCtl::CmdFind,         &IFexoCtl::CmdExportToFile,
-        &IFexoCtl::CmdPrint,        &IFexoCtl::CmdPreferences,  &IFexoCtl::CmdAboutFexo};
+    HRESULT (STDMETHODCALLTYPE IFexoCtl::*commands[])
+    () = {&IFexoCtl::CmdHelp,      &IFexoCtl::CmdPageInfo,    &IFexoCtl::CmdSavePageAs,
+          &IFexoCtl::CmdSaveDocAs, &IFexoCtl::CmdFind,        &IFexoCtl::CmdExportToFile,
+          &IFexoCtl::CmdPrint,     &IFexoCtl::CmdPreferences, &IFexoCtl::CmdAboutFexo};
     for (auto command : commands) EXPECT_EQ((control->*command)(), S_OK);
-    EXPECT_EQ(Journal(), "fexop_OpenDlgCommand(command=\"CmdHelp\")\n"
-                         "fexop_OpenDlgCommand(command=\"CmdPageInfo\")\n"
-                         "fexop_OpenDlgCommand(command=\"CmdSavePageAs\")\n"
-                         "fexop_OpenDlgCommand(command=\"CmdSaveDocAs\")\n"
-                         "fexop_OpenDlgCommand(command=\"CmdFind\")\n"
-                         "fexop_OpenDlgCommand(command=\"CmdExportToFile\")\n"
-                         "fexop_OpenDlgCommand(command=\"CmdPrint\")\n"
-                         "fexop_OpenDlgCommand(command=\"CmdPreferences\")\n"
-                         "fexop_OpenDlgCommand(command=\"CmdAboutFexo\")\n");
+    EXPECT_EQ(Journal(),
+              "fexop_OpenDlgCommand(command=\"CmdHelp\")\n"
+              "fexop_OpenDlgCommand(command=\"CmdPageInfo\")\n"
+              "fexop_OpenDlgCommand(command=\"CmdSavePageAs\")\n"
+              "fexop_OpenDlgCommand(command=\"CmdSaveDocAs\")\n"
+              "fexop_OpenDlgCommand(command=\"CmdFind\")\n"
+              "fexop_OpenDlgCommand(command=\"CmdExportToFile\")\n"
+              "fexop_OpenDlgCommand(command=\"CmdPrint\")\n"
+              "fexop_OpenDlgCommand(command=\"CmdPreferences\")\n"
+              "fexop_OpenDlgCommand(command=\"CmdAboutFexo\")\n");
     EXPECT_EQ(standin->Entry(0)->instance, instance);
 }
 
@@ -79,10 +80,11 @@ TEST_F(Methods, DocumentInformationNeedsMoreThanOnePage)
     EXPECT_EQ(control->CmdDocInfo(), S_OK);
     EXPECT_EQ(control->CmdDocInfo(), S_OK);
     EXPECT_EQ(control->CmdDocInfo(), S_OK);
-    EXPECT_EQ(Journal(), "fexop_GetDocPagesCount()\n"
-                         "fexop_OpenDlgCommand(command=\"CmdDocInfo\")\n"
-                         "fexop_GetDocPagesCount()\n"
-                         "fexop_GetDocPagesCount()\n");
+    EXPECT_EQ(Journal(),
+              "fexop_GetDocPagesCount()\n"
+              "fexop_OpenDlgCommand(command=\"CmdDocInfo\")\n"
+              "fexop_GetDocPagesCount()\n"
+              "fexop_GetDocPagesCount()\n");
     EXPECT_EQ(sink.events, (Events{"PlugInError(\"No Doc information for sigle page document\")",
                                    "PlugInError(\"No Doc information for sigle page document\")"}));
     EXPECT_EQ(LastError(), "No Doc information for sigle page document");
@@ -107,9 +109,10 @@ TEST_F(Methods, QueriesKeepSixteenBitsWhereThePluginAnswersSixteen)
     EXPECT_EQ(resolution, 300);
     EXPECT_EQ(length, 40000 - 65536) << "sign-extended";
     EXPECT_EQ(width, 5);
-    EXPECT_EQ(Journal(), "fexop_GetDocPagesCount()\nfexop_GetDocFormatVersion()\n"
-                         "fexop_GetPageResolution()\nfexop_GetPageLength()\n"
-                         "fexop_GetPageWidth()\n");
+    EXPECT_EQ(Journal(),
+              "fexop_GetDocPagesCount()\nfexop_GetDocFormatVersion()\n"
+              "fexop_GetPageResolution()\nfexop_GetPageLength()\n"
+              "fexop_GetPageWidth()\n");
 
     ClearJournal();
     BSTR type = const_cast<BSTR>(L"untouched");
@@ -160,8 +163,9 @@ TEST_F(Methods, ViewingActionsPassTheirArguments)
     BSTR rotate = nullptr;
     EXPECT_EQ(control->get_Rotate(&rotate), S_OK);
     SysFreeString(rotate);
-    EXPECT_EQ(Journal(), "fexop_GetProperty(name=\"ROTATE\" text=empty number=null integer=null "
-                         "short=null flag=null)\n");
+    EXPECT_EQ(Journal(),
+              "fexop_GetProperty(name=\"ROTATE\" text=empty number=null integer=null "
+              "short=null flag=null)\n");
 }
 
 TEST_F(Methods, SaveAsChecksTheExtensionThenThePath)
@@ -195,8 +199,8 @@ TEST_F(Methods, SaveAsChecksTheExtensionThenThePath)
     EXPECT_EQ(control->SaveAs(Bstr(missingDirectory.c_str()), nullptr), S_OK);
     EXPECT_EQ(Journal(), "fexop_SaveAs(file=" + JournalText(Utf8(writable.c_str())) +
                              " docType=\"page\")\n"
-                             "fexop_SaveAs(file=" + JournalText(Utf8(missingDirectory.c_str())) +
-                             " docType=null)\n");
+                             "fexop_SaveAs(file=" +
+                             JournalText(Utf8(missingDirectory.c_str())) + " docType=null)\n");
     EXPECT_EQ(sink.events.size(), 5u);
 
     ClearJournal();
@@ -215,8 +219,9 @@ TEST_F(Methods, SaveAsChecksTheExtensionThenThePath)
 
 TEST_F(Methods, PrintDocToTranslatesZoomAndOptions)
 {
-    EXPECT_EQ(control->PrintDocTo(1, 3, Bstr(L"Current ZOOM"), Bstr(L"P\u00e9"),
-                                  Bstr(L"HEADER,FOOTER")), S_OK);
+    EXPECT_EQ(
+        control->PrintDocTo(1, 3, Bstr(L"Current ZOOM"), Bstr(L"P\u00e9"), Bstr(L"HEADER,FOOTER")),
+        S_OK);
     EXPECT_EQ(control->PrintDocTo(5, 2, Bstr(L"ORIG. SIZE"), Bstr(L""), Bstr(L"annotations")),
               S_OK);
     EXPECT_EQ(control->PrintDocTo(0, -1, Bstr(L"150%"), Bstr(L"x"), Bstr(L"noheader")), S_OK);

@@ -26,7 +26,8 @@ IFexoCtl* CreateVariantControl()
         reinterpret_cast<void*>(GetProcAddress(server, "DllGetClassObject")));
     IClassFactory* factory = nullptr;
     IFexoCtl* control = nullptr;
-    if (get && SUCCEEDED(get(CLSID_FexoCtl, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
+    if (get &&
+        SUCCEEDED(get(CLSID_FexoCtl, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
         factory->CreateInstance(nullptr, IID_IFexoCtl, reinterpret_cast<void**>(&control));
         factory->Release();
     }
@@ -45,12 +46,13 @@ TEST(MissingExports, EveryMemberAndCallbackStillSucceeds)
     ASSERT_EQ(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
     ASSERT_EQ(ole->SetClientSite(&container), S_OK);
     RECT position = container.PositionRect();
-    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0,
-                          container.HostWindow(), &position),
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(),
+                          &position),
               S_OK);
     PumpMessages();
 
-    for (const MemberCall& member : EveryMember()) EXPECT_EQ(member.call(control), S_OK) << member.name;
+    for (const MemberCall& member : EveryMember())
+        EXPECT_EQ(member.call(control), S_OK) << member.name;
 
     // A failed load creates no instance; the exports the members reached
     // show the control's instance record, which the callbacks are given.
@@ -67,8 +69,8 @@ TEST(MissingExports, EveryMemberAndCallbackStillSucceeds)
     if (callbacks.error) callbacks.error(instance, "message");
     if (callbacks.event) callbacks.event(instance, "PageChange", nullptr, 0, 0, 3, 0);
     if (callbacks.complexEvent)
-        callbacks.complexEvent(instance, "HyperlinkClickEvent", "http://a/", nullptr, nullptr, 0,
-                               0, 0, 0, 0, 1);
+        callbacks.complexEvent(instance, "HyperlinkClickEvent", "http://a/", nullptr, nullptr, 0, 0,
+                               0, 0, 0, 1);
     if (callbacks.password) {
         PasswordRequest request{0, nullptr, "u", "p"};
         int32_t result = 5;

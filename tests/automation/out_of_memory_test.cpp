@@ -53,9 +53,10 @@ TEST_F(OutOfMemory, MethodsAnswerOutOfMemory)
     }
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(sink.events, Events{}) << "no event fired";
-    EXPECT_EQ(Journal(), "fexop_GetProperty(name=\"ZOOM\" text=empty number=null integer=null "
-                         "short=null flag=null)\n"
-                         "fexop_GetDocPagesCount()\n")
+    EXPECT_EQ(Journal(),
+              "fexop_GetProperty(name=\"ZOOM\" text=empty number=null integer=null "
+              "short=null flag=null)\n"
+              "fexop_GetDocPagesCount()\n")
         << "texts that could not be copied were not sent";
     EXPECT_EQ(standin->LiveStrings(), 0) << "the answer went back to the plugin";
 

@@ -23,7 +23,8 @@ std::string SetSlots(const char* key, const char* slots)
     return std::string("fexop_SetProperty(name=\"") + key + "\" text=null " + slots + ")\n";
 }
 
-std::string Ask(const char* key, const char* slots = "number=null integer=null short=null flag=null")
+std::string Ask(const char* key,
+                const char* slots = "number=null integer=null short=null flag=null")
 {
     return std::string("fexop_GetProperty(name=\"") + key + "\" text=empty " + slots + ")\n";
 }
@@ -93,19 +94,32 @@ struct TextPut {
 };
 
 const TextPut kTextPuts[] = {
-    {L"Flags", "Flags", true},          {L"Align", "HAlign", false},
-    {L"Cache", "Cache", false},         {L"Frame", "Frame", false},
-    {L"Highlight", "HIGHLIGHT", false}, {L"Keyboard", "Keyboard", false},
-    {L"Links", "Links", true},          {L"Logo", "Logo", true},
-    {L"Menu", "Menu", false},           {L"Mode", "Mode", false},
-    {L"Page", "Page", true},            {L"ScrollBars", "ScrollBars", false},
-    {L"Rotate", "Rotate", false},       {L"Toolbar", "Toolbar", false},
-    {L"VAlign", "VAlign", false},       {L"Zoom", "Zoom", false},
-    {L"NavPane", "NavPane", false},     {L"MouseMode", "MouseMode", false},
-    {L"HAlign", "HAlign", false},       {L"HyperlinkShowAllKey", "HyperlinkShowAllKey", false},
-    {L"HelpURL", "HelpURL", true},      {L"LogoImage", "LogoImage", true},
-    {L"DisplayMode", "DisplayMode", false}, {L"ShowPosition", "ShowPosition", false},
-    {L"Layout", "Layout", false},       {L"Prefetch", "PREFETCH", false},
+    {L"Flags", "Flags", true},
+    {L"Align", "HAlign", false},
+    {L"Cache", "Cache", false},
+    {L"Frame", "Frame", false},
+    {L"Highlight", "HIGHLIGHT", false},
+    {L"Keyboard", "Keyboard", false},
+    {L"Links", "Links", true},
+    {L"Logo", "Logo", true},
+    {L"Menu", "Menu", false},
+    {L"Mode", "Mode", false},
+    {L"Page", "Page", true},
+    {L"ScrollBars", "ScrollBars", false},
+    {L"Rotate", "Rotate", false},
+    {L"Toolbar", "Toolbar", false},
+    {L"VAlign", "VAlign", false},
+    {L"Zoom", "Zoom", false},
+    {L"NavPane", "NavPane", false},
+    {L"MouseMode", "MouseMode", false},
+    {L"HAlign", "HAlign", false},
+    {L"HyperlinkShowAllKey", "HyperlinkShowAllKey", false},
+    {L"HelpURL", "HelpURL", true},
+    {L"LogoImage", "LogoImage", true},
+    {L"DisplayMode", "DisplayMode", false},
+    {L"ShowPosition", "ShowPosition", false},
+    {L"Layout", "Layout", false},
+    {L"Prefetch", "PREFETCH", false},
     {L"RotateBy", nullptr, false},  // a method: see Methods
 };
 
@@ -130,15 +144,29 @@ struct TextGet {
 };
 
 const TextGet kTextGets[] = {
-    {L"Flags", nullptr},           {L"Align", "HAlign"},          {L"Highlight", nullptr},
-    {L"Menu", "Menu"},             {L"Mode", "Mode"},             {L"Page", "PAGE"},
-    {L"Passive", nullptr},         {L"Rotate", "ROTATE"},         {L"Thumbnails", nullptr},
-    {L"Toolbar", nullptr},         {L"VAlign", "VAlign"},         {L"Zoom", "ZOOM"},
-    {L"NavPane", "NavPane"},       {L"MouseMode", "MouseMode"},   {L"HAlign", "HAlign"},
-    {L"HyperlinkShowAllKey", "HyperlinkShowAllKey"},              {L"HelpURL", "HelpURL"},
-    {L"LogoImage", "LogoImage"},   {L"DisplayMode", "DisplayMode"},
-    {L"ShowPosition", "ShowPosition"},                            {L"PageText", "PageText"},
-    {L"SelectedText", "SelectedText"},                            {L"Layout", "Layout"},
+    {L"Flags", nullptr},
+    {L"Align", "HAlign"},
+    {L"Highlight", nullptr},
+    {L"Menu", "Menu"},
+    {L"Mode", "Mode"},
+    {L"Page", "PAGE"},
+    {L"Passive", nullptr},
+    {L"Rotate", "ROTATE"},
+    {L"Thumbnails", nullptr},
+    {L"Toolbar", nullptr},
+    {L"VAlign", "VAlign"},
+    {L"Zoom", "ZOOM"},
+    {L"NavPane", "NavPane"},
+    {L"MouseMode", "MouseMode"},
+    {L"HAlign", "HAlign"},
+    {L"HyperlinkShowAllKey", "HyperlinkShowAllKey"},
+    {L"HelpURL", "HelpURL"},
+    {L"LogoImage", "LogoImage"},
+    {L"DisplayMode", "DisplayMode"},
+    {L"ShowPosition", "ShowPosition"},
+    {L"PageText", "PageText"},
+    {L"SelectedText", "SelectedText"},
+    {L"Layout", "Layout"},
     {L"Prefetch", "PREFETCH"},
 };
 
@@ -177,10 +205,16 @@ TEST_F(Properties, AnsweredTextsAreStoredWhereTheTableSays)
     const struct {
         const char* key;
         const wchar_t* property;
-    } asked[] = {{"HAlign", L"Align"},    {"Menu", L"Menu"},           {"DisplayMode", L"DisplayMode"},
-                 {"VAlign", L"VAlign"},   {"ZOOM", L"Zoom"},           {"NavPane", L"NavPane"},
-                 {"MouseMode", L"MouseMode"}, {"LogoImage", L"LogoImage"},
-                 {"ShowPosition", L"ShowPosition"}, {"PREFETCH", L"Prefetch"},
+    } asked[] = {{"HAlign", L"Align"},
+                 {"Menu", L"Menu"},
+                 {"DisplayMode", L"DisplayMode"},
+                 {"VAlign", L"VAlign"},
+                 {"ZOOM", L"Zoom"},
+                 {"NavPane", L"NavPane"},
+                 {"MouseMode", L"MouseMode"},
+                 {"LogoImage", L"LogoImage"},
+                 {"ShowPosition", L"ShowPosition"},
+                 {"PREFETCH", L"Prefetch"},
                  {"HyperlinkShowAllKey", L"HyperlinkShowAllKey"}};
     for (const auto& row : asked) {
         Answer(row.key, (std::string("A-") + row.key).c_str());
@@ -191,10 +225,10 @@ TEST_F(Properties, AnsweredTextsAreStoredWhereTheTableSays)
     std::string arguments;
     for (int i = 0; const StandinEntry* entry = standin->Entry(i); ++i)
         if (std::string(entry->call) == "NPP_New") arguments = entry->arguments;
-    for (const char* stored : {"HALIGN=\"A-HAlign\"", "MENU=\"A-Menu\"", "MODE=\"A-DisplayMode\"",
-                               "VALIGN=\"A-VAlign\"", "ZOOM=\"A-ZOOM\"", "NAVPANE=\"A-NavPane\"",
-                               "MOUSEMODE=\"A-MouseMode\"", "LOGOIMAGE=\"A-LogoImage\"",
-                               "SHOWPOSITION=\"A-ShowPosition\""})
+    for (const char* stored :
+         {"HALIGN=\"A-HAlign\"", "MENU=\"A-Menu\"", "MODE=\"A-DisplayMode\"", "VALIGN=\"A-VAlign\"",
+          "ZOOM=\"A-ZOOM\"", "NAVPANE=\"A-NavPane\"", "MOUSEMODE=\"A-MouseMode\"",
+          "LOGOIMAGE=\"A-LogoImage\"", "SHOWPOSITION=\"A-ShowPosition\""})
         EXPECT_NE(arguments.find(stored), std::string::npos) << stored << " in " << arguments;
     EXPECT_EQ(arguments.find("A-PREFETCH"), std::string::npos) << "Prefetch answers are not stored";
 }
@@ -227,12 +261,11 @@ TEST_F(Properties, NumbersTravelInTheirOwnSlot)
     EXPECT_EQ(Put(L"MagSize", Number<short, VT_I2>(-3)), S_OK);
     EXPECT_EQ(Put(L"MagZoom", Number<short, VT_I2>(200)), S_OK);
     EXPECT_EQ(Put(L"MaxCacheSize", Number<long, VT_I4>(-70000)), S_OK);
-    EXPECT_EQ(Journal(),
-              SetSlots("DisplayGamma", "number=2.5 integer=0 short=0 flag=0") +
-                  SetSlots("PrintGamma", "number=1.25 integer=0 short=0 flag=0") +
-                  SetSlots("MagSize", "number=0 integer=0 short=-3 flag=0") +
-                  SetSlots("MagZoom", "number=0 integer=0 short=200 flag=0") +
-                  SetSlots("MaxCacheSize", "number=0 integer=-70000 short=0 flag=0"));
+    EXPECT_EQ(Journal(), SetSlots("DisplayGamma", "number=2.5 integer=0 short=0 flag=0") +
+                             SetSlots("PrintGamma", "number=1.25 integer=0 short=0 flag=0") +
+                             SetSlots("MagSize", "number=0 integer=0 short=-3 flag=0") +
+                             SetSlots("MagZoom", "number=0 integer=0 short=200 flag=0") +
+                             SetSlots("MaxCacheSize", "number=0 integer=-70000 short=0 flag=0"));
 
     ClearJournal();
     Answer("DisplayGamma", nullptr, STANDIN_SLOT_NUMBER, 1.8);
@@ -300,8 +333,8 @@ TEST_F(Properties, ThumbnailsGoToThePluginAsANavigationPaneValue)
     ClearJournal();
     EXPECT_EQ(Put(L"Thumbnails", Text(L"true")), S_OK);
     EXPECT_EQ(Put(L"Thumbnails", Text(L"")), S_OK);
-    EXPECT_EQ(Journal(), SetText("NavPane", "\"Thumbnails,true\"") +
-                             SetText("NavPane", "\"Thumbnails,\""));
+    EXPECT_EQ(Journal(),
+              SetText("NavPane", "\"Thumbnails,true\"") + SetText("NavPane", "\"Thumbnails,\""));
     EXPECT_EQ(GetText(L"Thumbnails"), L"");
     ClearJournal();
     Answer("NavPane", nullptr);
@@ -352,8 +385,8 @@ TEST_F(Properties, CredentialsWaitForTheInstanceThenGoAtOnce)
     ASSERT_EQ(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
     ASSERT_EQ(ole->SetClientSite(&container), S_OK);
     RECT position = container.PositionRect();
-    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0,
-                          container.HostWindow(), &position),
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(),
+                          &position),
               S_OK);
     const std::string journal = Journal();
     EXPECT_NE(journal.find("USERID=\"me\" PASSWORD=\"secret\""), std::string::npos) << journal;
@@ -361,23 +394,62 @@ TEST_F(Properties, CredentialsWaitForTheInstanceThenGoAtOnce)
     ClearJournal();
     EXPECT_EQ(Put(L"UserId", Text(kValue)), S_OK);
     EXPECT_EQ(Put(L"Password", Text(L"pw")), S_OK);
-    EXPECT_EQ(Journal(), SetText("USERID", JournalText(Ansi(kValue))) +
-                             SetText("PASSWORD", "\"pw\""));
+    EXPECT_EQ(Journal(),
+              SetText("USERID", JournalText(Ansi(kValue))) + SetText("PASSWORD", "\"pw\""));
     EXPECT_EQ(GetText(L"UserId"), L"");
     EXPECT_EQ(GetText(L"Password"), L"");
 }
 
 TEST_F(Properties, EveryReadSucceedsBeforeTheInstanceExists)
 {
-    const wchar_t* all[] = {
-        L"SRC", L"Flags", L"Align", L"Cache", L"Frame", L"Highlight", L"Keyboard", L"Links",
-        L"Logo", L"Menu", L"Mode", L"Page", L"Passive", L"ScrollBars", L"Rotate", L"Thumbnails",
-        L"Toolbar", L"VAlign", L"Zoom", L"noMenu", L"noScrollBars", L"noToolbar", L"NavPane",
-        L"MouseMode", L"HAlign", L"DisplayGamma", L"PrintGamma", L"PrintMatchScreen",
-        L"PrintHighQuality", L"MagSize", L"MagZoom", L"ZoomFast", L"HyperlinkSimpleBorder",
-        L"HyperlinkShowAllKey", L"ThumbnailFast", L"ThumbnailSmart", L"MaxCacheSize", L"HelpURL",
-        L"PostError", L"LogoImage", L"DisplayMode", L"ShowPosition", L"PageText",
-        L"SelectedText", L"Layout", L"Prefetch", L"UserId", L"Password"};
+    const wchar_t* all[] = {L"SRC",
+                            L"Flags",
+                            L"Align",
+                            L"Cache",
+                            L"Frame",
+                            L"Highlight",
+                            L"Keyboard",
+                            L"Links",
+                            L"Logo",
+                            L"Menu",
+                            L"Mode",
+                            L"Page",
+                            L"Passive",
+                            L"ScrollBars",
+                            L"Rotate",
+                            L"Thumbnails",
+                            L"Toolbar",
+                            L"VAlign",
+                            L"Zoom",
+                            L"noMenu",
+                            L"noScrollBars",
+                            L"noToolbar",
+                            L"NavPane",
+                            L"MouseMode",
+                            L"HAlign",
+                            L"DisplayGamma",
+                            L"PrintGamma",
+                            L"PrintMatchScreen",
+                            L"PrintHighQuality",
+                            L"MagSize",
+                            L"MagZoom",
+                            L"ZoomFast",
+                            L"HyperlinkSimpleBorder",
+                            L"HyperlinkShowAllKey",
+                            L"ThumbnailFast",
+                            L"ThumbnailSmart",
+                            L"MaxCacheSize",
+                            L"HelpURL",
+                            L"PostError",
+                            L"LogoImage",
+                            L"DisplayMode",
+                            L"ShowPosition",
+                            L"PageText",
+                            L"SelectedText",
+                            L"Layout",
+                            L"Prefetch",
+                            L"UserId",
+                            L"Password"};
     EXPECT_EQ(std::size(all), 48u);
     for (const wchar_t* name : all) {
         VARIANT value;
