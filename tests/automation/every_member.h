@@ -2,16 +2,12 @@
 // arguments, for tests that only care that each call comes back.
 #pragma once
 #include <functional>
-#include <string>
 #include <vector>
 #include "FexoCtl.h"
 
 namespace fexo::test {
 
-struct MemberCall {
-    std::string name;
-    std::function<HRESULT(IFexoCtl*)> call;
-};
+using MemberCall = std::function<HRESULT(IFexoCtl*)>;
 
 // The 48 property reads, 46 property writes and 33 methods, in type-library
 // order; PrintDocTo is given a printer name (no message box).
