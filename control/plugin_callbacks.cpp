@@ -142,11 +142,15 @@ void CFexoCtl::OnHyperlinkClick(const char* url, const char* target, const char*
 // plugin learns only whether they did (any non-zero result means yes).
 void CFexoCtl::OnPasswordRequest(PasswordRequest& request, int32_t* result)
 {
+    // Outside a request the flag is false, also when this one is dropped.
+    struct ClearOnExit {
+        bool& flag;
+        ~ClearOnExit() { flag = false; }
+    } clear{m_bCredentialsSent};
     m_bCredentialsSent = false;
     const Bstr url = Utf8ToBstr(request.documentUrl);
     // The control's identity, the same for every request it fires.
     const INT regId = static_cast<INT>(reinterpret_cast<uintptr_t>(this));
     Fire_RequestPassword(url.Get(), regId, request.retryCount);
     if (result) *result = m_bCredentialsSent ? static_cast<int32_t>(EventPoint().Capacity()) : 0;
-    m_bCredentialsSent = false;
 }

@@ -190,6 +190,14 @@ TEST_F(Properties, TextReadsAskThePluginOrAnswerTheStoredText)
     EXPECT_EQ(standin->LiveStrings(), 0) << "every answer went back to the plugin";
 }
 
+TEST_F(Properties, AnswersAreReadInTheAnsiCodePage)
+{
+    Activate();
+    const std::string answer = Ansi(kValue);
+    Answer("ZOOM", answer.c_str());
+    EXPECT_EQ(GetText(L"Zoom"), kValue);
+}
+
 TEST_F(Properties, AnAnswerlessReadIsAnEmptyText)
 {
     Activate();
