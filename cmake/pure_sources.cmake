@@ -4,6 +4,9 @@ set(FEXO_PURE_SOURCES
     com/registry_script.cpp
     com/registry_script_plan.cpp
     control/argument_list.cpp
+    control/file_name_rules.cpp
+    control/plugin_event_rules.cpp
+    control/print_arguments.cpp
     control/text_rules.cpp
     plugin/candidate_list.cpp
     support/gexception.cpp

@@ -41,6 +41,10 @@ public:
         return &m_text;
     }
 
+    // The string itself, for a by-reference argument whose callee may free
+    // it and store another.
+    BSTR* Address() { return &m_text; }
+
     BSTR Get() const { return m_text; }
     bool Empty() const { return !m_text || !m_text[0]; }
     UINT Length() const { return SysStringLen(m_text); }

@@ -19,8 +19,15 @@ const InterfaceMap<CFexoCtl>& CFexoCtl::Interfaces()
         Expose<CFexoCtl, IOleInPlaceActiveObject>(),
         Expose<CFexoCtl, IOleControl>(),
         Expose<CFexoCtl, IOleObject>(),
+        Expose<CFexoCtl, IConnectionPointContainer>(),
     };
     return map;
+}
+
+// The one connection point: _IFexoCtlEvents.
+ConnectionPoint* CFexoCtl::ConnectionPointAt(size_t index)
+{
+    return index == 0 ? &EventPoint() : nullptr;
 }
 
 const MessageMap<CFexoCtl>& CFexoCtl::Messages()

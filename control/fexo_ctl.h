@@ -1,18 +1,24 @@
 // CFexoCtl: the Fexo document control.  Its container-facing frame comes from
-// com/; this class adds the automation interface IFexoCtl, its drawing and
-// its window's own messages.
+// com/; this class adds the automation interface IFexoCtl, its events, its
+// drawing and its window's own messages.
 #pragma once
+#include <cstdint>
 #include "FexoCtl.h"
 #include "com/bstr.h"
+#include "com/connection_point_container.h"
 #include "com/control_base.h"
 #include "com/dispatch_impl.h"
 #include "control/argument_list.h"
+#include "control/event_proxy.h"
+#include "plugin/fexop_exports.h"
 #include "plugin/plugin_host.h"
 #include "plugin/plugin_instance.h"
 
 class CFexoCtl : public fexo::com::DispatchImpl<IFexoCtl, &LIBID_FEXOCONTROLLib>,
                  public fexo::com::ControlBase,
-                 public fexo::plugin::PluginHost {
+                 public fexo::plugin::PluginHost,
+                 public CProxy_IFexoCtlEvents,
+                 public fexo::com::ConnectionPointContainer {
 public:
     CFexoCtl();
     ~CFexoCtl() override;
@@ -152,8 +158,19 @@ public:
     bool OpenUrl(const char* url, const char* target) override;
     void ShowStatus(const char* text) override;
 
+    // Notifications from the plugin (plugin_callbacks.cpp).  Each may throw
+    // com::OutOfMemory; the callback that calls it drops the notification.
+    void OnPluginError(const char* message);
+    void OnPluginEvent(const char* eventName, const char* text, int32_t value1, int32_t value2);
+    void OnHyperlinkClick(const char* url, const char* target, const char* comment, int32_t flag);
+    void OnPasswordRequest(PasswordRequest& request, int32_t* result);
+
+    // Makes an 8-bit message the last error and fires PlugInError with it.
+    void ReportError(const char* message);
+
 protected:
     HRESULT OnDraw(const fexo::com::DrawInfo& info) override;
+    fexo::com::ConnectionPoint* ConnectionPointAt(size_t index) override;
     BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result) override;
 
@@ -176,6 +193,33 @@ private:
     bool StartStream(BSTR url);
     // Completes a relative address from the hosting page's address.
     Bstr ResolvePageUrl(BSTR url);
+
+    // The plugin's property exchange on this control's instance; each call is
+    // skipped while the plugin lacks the export.
+    void SetPluginProperty(const char* key, const char* text, double number = 0,
+                           int32_t integer = 0, int16_t shortInteger = 0, bool flag = false);
+    void SendText(const char* key, BSTR text,
+                  fexo::control::TextEncoding encoding = fexo::control::TextEncoding::Ansi);
+    // The text slot is always given; the others where the caller passes a field.
+    void GetPluginProperty(const char* key, Bstr* text, double* number = nullptr,
+                           int32_t* integer = nullptr, int16_t* shortInteger = nullptr,
+                           bool* flag = nullptr);
+
+    // Has the plugin open one of its dialogs or run a viewer command.
+    HRESULT OpenDialog(const char* command);
+
+    // The shapes the properties come in (properties.cpp).
+    HRESULT PutText(Bstr& field, BSTR value, const char* key,
+                    fexo::control::TextEncoding encoding = fexo::control::TextEncoding::Ansi);
+    HRESULT PutFlagText(bool& field, BSTR value, const char* key,
+                        fexo::control::TextEncoding encoding = fexo::control::TextEncoding::Ansi);
+    HRESULT PutFlagLong(bool& field, bool value, const char* key);
+    HRESULT PutCredential(Bstr& field, BSTR value, const char* key);
+    HRESULT GetStored(const Bstr& field, BSTR* out);
+    HRESULT GetStoredFlag(bool value, BSTR* out);
+    HRESULT GetAskedText(const char* key, BSTR* out, Bstr* field = nullptr);
+    HRESULT GetAskedFlagText(bool& field, const char* key, BSTR* out);
+    HRESULT GetAskedFlagLong(bool& field, const char* key, long* out);
 
     fexo::plugin::PluginInstance m_plugin;
 
@@ -208,8 +252,26 @@ private:
     Bstr m_bstrPrefetch;
     Bstr m_bstrUserId;
     Bstr m_bstrPassword;
-    short m_nMagSize = 0;
-    short m_nMagZoom = 0;
+    // Values the plugin answers on the first read unless written before.
+    double m_dDisplayGamma = 0;
+    double m_dPrintGamma = 0;
+    bool m_bPrintMatchScreen = false;
+    bool m_bPrintHighQuality = false;
+    int16_t m_nMagSize = 0;
+    int16_t m_nMagZoom = 0;
+    bool m_bZoomFast = false;
+    bool m_bHyperlinkSimpleBorder = false;
+    Bstr m_bstrHyperlinkShowAllKey;
+    bool m_bThumbnailFast = false;
+    bool m_bThumbnailSmart = false;
+    int32_t m_nMaxCacheSize = 0;
+    Bstr m_bstrHelpURL;
     bool m_bPostError = true;
     Bstr m_bstrLogoImage;
+
+    // Written by the plugin's notifications.
+    Bstr m_bstrLastError;
+    Bstr m_bstrBackForward;
+    // Credentials went to the plugin since the last credential request.
+    bool m_bCredentialsSent = false;
 };

@@ -9,7 +9,8 @@ using fexo::control::ArgumentSource;
 using fexo::plugin::CPluginModule;
 
 // The plugin DLL is loaded with the first control, before any site or window.
-CFexoCtl::CFexoCtl() : ControlBase(CLSID_FexoCtl)
+CFexoCtl::CFexoCtl()
+    : ControlBase(CLSID_FexoCtl), CProxy_IFexoCtlEvents(static_cast<fexo::com::ObjectRoot&>(*this))
 {
     m_bWindowOnly = true;
     CPluginModule::Load();

@@ -23,6 +23,10 @@ static_assert(sizeof(void*) != 4 || (offsetof(PasswordRequest, retryCount) == 0 
                                      offsetof(PasswordRequest, userId) == 8 &&
                                      offsetof(PasswordRequest, password) == 136),
               "the plugin's record layout");
+static_assert(sizeof(void*) != 8 || (offsetof(PasswordRequest, documentUrl) == 8 &&
+                                     offsetof(PasswordRequest, userId) == 16 &&
+                                     offsetof(PasswordRequest, password) == 144),
+              "the same fields, naturally aligned");
 
 // Callbacks the plugin calls.  The int32 arguments the control ignores keep
 // their places so that the later ones arrive where the plugin puts them.

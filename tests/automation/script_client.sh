@@ -1,0 +1,19 @@
+#!/bin/bash
+# Runs script_client.js through the script host against the registered
+# control.  Run in the directory of FexoCntl.DLL:
+#
+#   script_client.sh WINE-LAUNCHER [LAUNCHER-ARGS...]
+set -u
+
+here=$(cd "$(dirname "$0")" && pwd)
+script="Z:$(tr / '\\' <<<"$here/script_client.js")"
+
+"$@" regsvr32 /s FexoCntl.DLL </dev/null >/dev/null 2>&1 || { echo "FAILED: regsvr32"; exit 1; }
+"$@" cscript //nologo "$script" </dev/null >/dev/null 2>&1
+status=$?
+"$@" regsvr32 /u /s FexoCntl.DLL </dev/null >/dev/null 2>&1
+if [ "$status" -ne 0 ]; then
+    echo "FAILED: script check $status (its code in script_client.js counts from 10)"
+    exit 1
+fi
+echo "ok: script wrote and read properties, called methods and read the last error"
