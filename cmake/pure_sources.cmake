@@ -4,7 +4,11 @@ set(FEXO_PURE_SOURCES
     com/registry_script.cpp
     com/registry_script_plan.cpp
     control/argument_list.cpp
+    control/navigation_rules.cpp
+    control/page_url.cpp
     control/text_rules.cpp
+    download/file_url.cpp
+    download/percent_decoding.cpp
     plugin/candidate_list.cpp
 )
 list(TRANSFORM FEXO_PURE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/../)
