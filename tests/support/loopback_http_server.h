@@ -15,7 +15,9 @@
 namespace fexo::test {
 
 struct HttpResponse {
-    int status = 200;
+    HttpResponse(int status = 200, std::string body = {}) : status(status), body(std::move(body)) {}
+
+    int status;
     std::string body;
     // For a redirect: the Location header (a path on this server or a full URL).
     std::string location;
