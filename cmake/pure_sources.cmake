@@ -10,5 +10,7 @@ set(FEXO_PURE_SOURCES
     download/file_url.cpp
     download/percent_decoding.cpp
     plugin/candidate_list.cpp
+    support/gexception.cpp
+    support/glist.cpp
 )
 list(TRANSFORM FEXO_PURE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/../)
