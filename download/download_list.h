@@ -1,10 +1,12 @@
-// The control's downloads, in creation order.  The control owns the records
-// until it is torn down; a running download keeps writing into the control's
-// instance, also after the instance has been re-created.
+// The control's downloads, in creation order, in the library's list.  The
+// control owns the records until it is torn down; a running download keeps
+// writing into the control's instance, also after the instance has been
+// re-created.
 #pragma once
+#include <cstdint>
 #include <memory>
-#include <vector>
 #include "download/data_download.h"
+#include "support/glist.h"
 
 namespace fexo::download {
 
@@ -23,10 +25,10 @@ public:
     // deleted.
     void AbortAndClear();
 
-    std::size_t Count() const { return m_records.size(); }
+    int32_t Count() const { return m_records.Count(); }
 
 private:
-    std::vector<std::unique_ptr<dataDownLoad>> m_records;
+    GList<dataDownLoad*> m_records;
 };
 
 }  // namespace fexo::download
