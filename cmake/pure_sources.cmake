@@ -5,9 +5,13 @@ set(FEXO_PURE_SOURCES
     com/registry_script_plan.cpp
     control/argument_list.cpp
     control/file_name_rules.cpp
+    control/navigation_rules.cpp
+    control/page_url.cpp
     control/plugin_event_rules.cpp
     control/print_arguments.cpp
     control/text_rules.cpp
+    download/file_url.cpp
+    download/percent_decoding.cpp
     plugin/candidate_list.cpp
     support/gexception.cpp
     support/glist.cpp

@@ -3,6 +3,9 @@
 // drawing and its window's own messages.
 #pragma once
 #include <cstdint>
+#include <exdisp.h>
+#include <mshtml.h>
+#include <servprov.h>
 #include "FexoCtl.h"
 #include "com/bstr.h"
 #include "com/connection_point_container.h"
@@ -10,6 +13,7 @@
 #include "com/dispatch_impl.h"
 #include "control/argument_list.h"
 #include "control/event_proxy.h"
+#include "download/download_list.h"
 #include "plugin/fexop_exports.h"
 #include "plugin/plugin_host.h"
 #include "plugin/plugin_instance.h"
@@ -189,10 +193,21 @@ private:
     void ResizeWindowTwice(const RECT& client);
     fexo::control::ArgumentSource ArgumentSourceFromFields() const;
 
-    // Opens one document stream into the instance.
+    // Opens one document stream into the instance: true only when a local
+    // file could not be opened (the instance has then been reset).
     bool StartStream(BSTR url);
+    bool StreamLocalFile(fexo::download::dataDownLoad& record);
+    void ShowOpenFailure(const char* path);
+
+    // The hosting browser and page, reached through the client site.
+    IWebBrowserApp* GetWebBrowser();
+    IHTMLLocation* GetPageLocation(bool refresh);
     // Completes a relative address from the hosting page's address.
     Bstr ResolvePageUrl(BSTR url);
+    // The page's address is still the one remembered last.
+    bool PageUrlUnchanged();
+    bool NavigateBrowser(IWebBrowserApp* browser, const Bstr& url, const char* target);
+    bool OpenOutsideBrowser(const Bstr& url, const char* target);
 
     // The plugin's property exchange on this control's instance; each call is
     // skipped while the plugin lacks the export.
@@ -222,6 +237,20 @@ private:
     HRESULT GetAskedFlagLong(bool& field, const char* key, long* out);
 
     fexo::plugin::PluginInstance m_plugin;
+    // Declared after the instance: the records write into it.
+    fexo::download::DownloadList m_downloads;
+    // The stream type the plugin asks for; read by nothing.
+    uint16_t m_nStreamType = 0;
+
+    // Host objects, filled on first use; the browser is kept once found,
+    // the page objects are obtained again by every refreshing walk.
+    fexo::com::ComPtr<IServiceProvider> m_spServiceProvider;
+    fexo::com::ComPtr<IWebBrowserApp> m_spBrowser;
+    fexo::com::ComPtr<IHTMLWindow2> m_spPageWindow;
+    fexo::com::ComPtr<IHTMLDocument2> m_spPageDocument;
+    fexo::com::ComPtr<IHTMLLocation> m_spPageLocation;
+    // The page's address as the last relative resolution read it.
+    Bstr m_bstrPageUrl;
 
     // Stored property values: the plugin's creation arguments before the
     // instance exists, and the answers of the properties read from here.

@@ -20,6 +20,8 @@ CFexoCtl::~CFexoCtl()
 {
     // Also for a control that never had an instance: the plugin accepts it.
     m_plugin.Destroy();
+    // After the instance is gone no download may reach the plugin again.
+    m_downloads.AbortAndClear();
     CPluginModule::Unload(0, false);
 }
 

@@ -10,12 +10,18 @@ namespace {
 // Longer texts are passed as no text at all.
 constexpr std::size_t kMaxConvertible = 0x3FFFFFFF;
 
-UINT ChooseAnsiCodePage()
+OSVERSIONINFOA PlatformVersion()
 {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-        version.dwMajorVersion >= 5)
+    if (!GetVersionExA(&version)) version.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    return version;
+}
+
+UINT ChooseAnsiCodePage()
+{
+    const OSVERSIONINFOA version = PlatformVersion();
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 5)
         return CP_THREAD_ACP;
     char digits[8] = {};
     GetLocaleInfoA(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, digits, sizeof digits);
@@ -47,6 +53,12 @@ com::Bstr ToBstr(UINT codePage, const char* text)
 }
 
 }  // namespace
+
+bool IsNtFamily()
+{
+    static const bool nt = PlatformVersion().dwPlatformId == VER_PLATFORM_WIN32_NT;
+    return nt;
+}
 
 UINT AnsiCodePage()
 {

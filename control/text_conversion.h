@@ -13,6 +13,9 @@ namespace fexo::control {
 // code page (the system's when that reads as 0).
 UINT AnsiCodePage();
 
+// Windows NT and its successors, as opposed to the 9x family.
+bool IsNtFamily();
+
 // nullopt for an absent text, a text too long to convert, or one that does
 // not convert.
 std::optional<std::string> WideToAnsi(const wchar_t* text);

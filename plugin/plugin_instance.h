@@ -31,6 +31,16 @@ public:
     void SetWindow();
     // NPP_Destroy, handing the saved-data slot to the plugin.
     void Destroy();
+    // The stream calls, announced as kMimeType and never seekable; the
+    // plugin writes the stream type it wants to `streamType`.
+    void NewStream(NPStream* stream, uint16_t* streamType);
+    // The plugin takes stream bytes (it filled the writeready entry).
+    bool CanWrite() const;
+    // 0 when the plugin left the entry null.
+    int32_t WriteReady(NPStream* stream);
+    int32_t Write(NPStream* stream, int32_t offset, int32_t length, void* data);
+    void DestroyStream(NPStream* stream, NPReason reason);
+
     // NPP_New was called and no NPP_Destroy since.
     bool Live() const { return m_live; }
 

@@ -59,6 +59,8 @@ STDMETHODIMP TestContainer::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IOleControlSite*>(this);
     else if (IsEqualIID(iid, IID_IOleInPlaceUIWindow) || IsEqualIID(iid, IID_IOleInPlaceFrame))
         *out = static_cast<IOleInPlaceFrame*>(this);
+    else if (IsEqualIID(iid, IID_IServiceProvider) && m_services)
+        *out = static_cast<IServiceProvider*>(this);
     if (!*out) return E_NOINTERFACE;
     AddRef();
     return S_OK;
@@ -199,5 +201,12 @@ STDMETHODIMP TestContainer::RemoveMenus(HMENU) { return E_NOTIMPL; }
 STDMETHODIMP TestContainer::SetStatusText(LPCOLESTR) { return S_OK; }
 STDMETHODIMP TestContainer::EnableModeless(BOOL) { return S_OK; }
 STDMETHODIMP TestContainer::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+
+STDMETHODIMP TestContainer::QueryService(REFGUID service, REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return m_services ? m_services->QueryService(service, iid, out) : E_NOINTERFACE;
+}
 
 }  // namespace fexo::test

@@ -5,6 +5,7 @@
 #pragma once
 #include <ocidl.h>
 #include <olectl.h>
+#include <servprov.h>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,8 @@ namespace fexo::test {
 class TestContainer : public IOleClientSite,
                       public IOleInPlaceSite,
                       public IOleControlSite,
-                      public IOleInPlaceFrame {
+                      public IOleInPlaceFrame,
+                      public IServiceProvider {
 public:
     // Creates the host window (a top-level window, 400 x 300 client area).
     TestContainer();
@@ -23,6 +25,9 @@ public:
     RECT PositionRect() const { return m_position; }
     void SetPositionRect(const RECT& position) { m_position = position; }
     void RefuseInPlaceActivation(bool refuse) { m_refuseActivation = refuse; }
+    // The site answers IServiceProvider, passing every request to `services`,
+    // only while services are offered (a plain container offers none).
+    void OfferServices(IServiceProvider* services) { m_services = services; }
 
     // Calls in arrival order, as "Interface::Method"; TakeCalls empties the log.
     std::vector<std::string> TakeCalls();
@@ -82,6 +87,9 @@ public:
     STDMETHODIMP EnableModeless(BOOL enable) override;
     STDMETHODIMP TranslateAccelerator(LPMSG msg, WORD id) override;
 
+    // IServiceProvider
+    STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override;
+
 protected:
     void Log(const char* call) { m_calls.emplace_back(call); }
 
@@ -91,6 +99,7 @@ private:
     bool m_refuseActivation = false;
     ULONG m_refs = 1;
     IOleInPlaceActiveObject* m_activeObject = nullptr;
+    IServiceProvider* m_services = nullptr;
     std::vector<std::string> m_calls;
 };
 

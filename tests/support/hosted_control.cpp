@@ -1,0 +1,71 @@
+#include "hosted_control.h"
+#include <stdexcept>
+#include "server_dll.h"
+
+namespace fexo::test {
+
+HostedControl::HostedControl(IServiceProvider* services, bool activate)
+{
+    container.OfferServices(services);
+    if (FAILED(ServerDll::CreateControl(nullptr, IID_IOleObject, reinterpret_cast<void**>(&m_ole))))
+        throw std::runtime_error("the control cannot be created");
+    m_ole->QueryInterface(IID_IFexoCtl, reinterpret_cast<void**>(&m_control));
+    m_standin = StandinControlOf(GetModuleHandleA("npfexo.dll"));
+    if (!m_standin) throw std::runtime_error("the stand-in plugin is not loaded");
+    m_standin->Reset();
+    m_ole->SetClientSite(&container);
+    if (!activate) return;
+    RECT position = container.PositionRect();
+    m_ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(),
+                  &position);
+    PumpMessages();
+    for (int i = 0; i < m_standin->Count(); ++i) {
+        const StandinEntry* entry = m_standin->Entry(i);
+        if (std::string(entry->call) == "NPP_New") m_instance = entry->instance;
+    }
+    m_standin->Reset();
+}
+
+HostedControl::~HostedControl() { Destroy(); }
+
+HWND HostedControl::Window() const
+{
+    HWND window = nullptr;
+    IOleWindow* inPlace = nullptr;
+    if (SUCCEEDED(m_ole->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&inPlace)))) {
+        inPlace->GetWindow(&window);
+        inPlace->Release();
+    }
+    return window;
+}
+
+ULONG HostedControl::Destroy()
+{
+    if (!m_ole) return 0;
+    if (m_control) m_control->Release();
+    m_control = nullptr;
+    m_ole->Close(OLECLOSE_NOSAVE);
+    m_ole->SetClientSite(nullptr);
+    const ULONG remaining = m_ole->Release();
+    m_ole = nullptr;
+    PumpMessages();
+    return remaining;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() >= end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
+}
+
+void PumpFor(DWORD ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+}  // namespace fexo::test

@@ -1,0 +1,47 @@
+#include "message_box_watcher.h"
+
+namespace fexo::test {
+
+namespace {
+// The identifier of a message box's text control.
+constexpr int kMessageBoxTextId = 0xFFFF;
+}  // namespace
+
+MessageBoxWatcher::MessageBoxWatcher(std::wstring caption)
+    : m_caption(std::move(caption)), m_thread([this] { Watch(); })
+{
+}
+
+MessageBoxWatcher::~MessageBoxWatcher()
+{
+    m_stopping = true;
+    m_thread.join();
+}
+
+std::vector<SeenMessageBox> MessageBoxWatcher::Seen()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_seen;
+}
+
+void MessageBoxWatcher::Watch()
+{
+    HWND handled = nullptr;
+    while (!m_stopping) {
+        HWND box = FindWindowW(L"#32770", m_caption.c_str());
+        if (!box) handled = nullptr;
+        if (box && box != handled && IsWindowVisible(box)) {
+            wchar_t text[4096] = {};
+            GetDlgItemTextW(box, kMessageBoxTextId, text, 4096);
+            {
+                std::lock_guard<std::mutex> guard(m_lock);
+                m_seen.push_back({text, GetWindow(box, GW_OWNER)});
+            }
+            handled = box;
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+        Sleep(10);
+    }
+}
+
+}  // namespace fexo::test
