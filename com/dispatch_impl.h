@@ -4,6 +4,7 @@
 #pragma once
 #include <oleauto.h>
 #include "com/module.h"
+#include "com/type_library.h"
 
 namespace fexo::com {
 
@@ -56,7 +57,7 @@ private:
         static ITypeInfo* volatile cached;
         if (!cached) {
             ITypeLib* library = nullptr;
-            HRESULT hr = LoadRegTypeLib(*LibraryId, Major, Minor, LOCALE_USER_DEFAULT, &library);
+            HRESULT hr = LoadRegisteredTypeLibrary(*LibraryId, Major, Minor, &library);
             if (FAILED(hr)) return hr;
             ITypeInfo* loaded = nullptr;
             hr = library->GetTypeInfoOfGuid(__uuidof(Interface), &loaded);

@@ -154,6 +154,8 @@ public:
 
 protected:
     HRESULT OnDraw(const fexo::com::DrawInfo& info) override;
+    const fexo::com::PropertyMap& PersistedProperties() const override;
+    IDispatch* PropertyDispatch() override { return static_cast<IFexoCtl*>(this); }
     BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result) override;
 
@@ -177,7 +179,25 @@ private:
     // Completes a relative address from the hosting page's address.
     Bstr ResolvePageUrl(BSTR url);
 
+    // Inside a browser frame, its print command goes to the plugin: the hooks
+    // go on with the window and come off with the control.
+    bool HookHostWindows(HWND controlWindow);
+    void UnhookHostWindows();
+    bool SendPrintCommand();
+    static LRESULT CALLBACK DocViewSubclassProc(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam);
+    static LRESULT CALLBACK ReBarSubclassProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
+
     fexo::plugin::PluginInstance m_plugin;
+
+    // The browser frame above the control's window and the two windows of it
+    // that this control hooked (an old procedure is null where it hooked none).
+    HWND m_hWndIEFrame = nullptr;
+    HWND m_hWndDocView = nullptr;
+    WNDPROC m_pfnOldDocViewProc = nullptr;
+    HWND m_hWndReBar = nullptr;
+    WNDPROC m_pfnOldReBarProc = nullptr;
 
     // Stored property values: the plugin's creation arguments before the
     // instance exists, and the answers of the properties read from here.

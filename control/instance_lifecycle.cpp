@@ -9,7 +9,8 @@ using fexo::control::ArgumentSource;
 using fexo::plugin::CPluginModule;
 
 // The plugin DLL is loaded with the first control, before any site or window.
-CFexoCtl::CFexoCtl() : ControlBase(CLSID_FexoCtl)
+CFexoCtl::CFexoCtl()
+    : ControlBase({&CLSID_FexoCtl, &LIBID_FEXOCONTROLLib, &DIID__IFexoCtlEvents})
 {
     m_bWindowOnly = true;
     CPluginModule::Load();
@@ -20,6 +21,7 @@ CFexoCtl::~CFexoCtl()
     // Also for a control that never had an instance: the plugin accepts it.
     m_plugin.Destroy();
     CPluginModule::Unload(0, false);
+    UnhookHostWindows();
 }
 
 LRESULT CFexoCtl::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
@@ -29,6 +31,7 @@ LRESULT CFexoCtl::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     // NPP_New on one instance record.
     if (m_plugin.Live()) m_plugin.Destroy();
     m_plugin.AttachWindow(Window(), this);
+    HookHostWindows(Window());
     m_plugin.SetMimeType();
     CreatePluginInstance();
     return 0;

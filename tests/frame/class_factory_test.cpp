@@ -24,6 +24,14 @@ const Expected kInterfaceMap[] = {
     {&IID_IOleInPlaceActiveObject, 4},
     {&IID_IOleControl, 5},
     {&IID_IOleObject, 6},
+    {&IID_IPersistStreamInit, 7}, {&IID_IPersist, 7},
+    {&IID_ISpecifyPropertyPages, 8},
+    {&IID_IQuickActivate, 9},
+    {&IID_IPersistStorage, 10},
+    {&IID_IDataObject, 11},
+    {&IID_IProvideClassInfo, 12}, {&IID_IProvideClassInfo2, 12},
+    {&IID_IPersistPropertyBag, 13},
+    {&IID_IObjectSafety, 14},
 };
 
 IUnknown* Query(IUnknown* object, REFIID iid)
@@ -104,7 +112,7 @@ TEST(InterfaceMap, AnswersItsTableWithSharedPointersAndNothingElse)
     ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IUnknown, reinterpret_cast<void**>(&control)),
               S_OK);
 
-    IUnknown* groupPointer[8] = {};
+    IUnknown* groupPointer[16] = {};
     for (const Expected& entry : kInterfaceMap) {
         IUnknown* answer = Query(control, *entry.iid);
         ASSERT_NE(answer, nullptr);
@@ -118,7 +126,8 @@ TEST(InterfaceMap, AnswersItsTableWithSharedPointersAndNothingElse)
     EXPECT_EQ(groupPointer[1], control) << "IUnknown is the main interface";
 
     for (const IID* absent : {&IID_ISupportErrorInfo, &IID_IClassFactory, &IID_IPersistFile,
-                              &IID_IPersistMemory}) {
+                              &IID_IPersistMemory, &IID_IPersistPropertyBag2,
+                              &IID_IRunnableObject, &IID_IOleCache}) {
         void* answer = reinterpret_cast<void*>(1);
         EXPECT_EQ(control->QueryInterface(*absent, &answer), E_NOINTERFACE);
         EXPECT_EQ(answer, nullptr);
