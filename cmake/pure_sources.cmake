@@ -7,5 +7,7 @@ set(FEXO_PURE_SOURCES
     control/argument_list.cpp
     control/text_rules.cpp
     plugin/candidate_list.cpp
+    support/gexception.cpp
+    support/glist.cpp
 )
 list(TRANSFORM FEXO_PURE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/../)

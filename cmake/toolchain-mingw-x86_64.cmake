@@ -1,15 +1,3 @@
-# Cross-compile for Windows with MinGW-w64 (x86_64).  The -posix compilers carry
-# std::thread/std::mutex, which GoogleTest needs.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(MINGW_TRIPLET x86_64-w64-mingw32)
-
-set(CMAKE_C_COMPILER   ${MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER  ${MINGW_TRIPLET}-windres)
-set(FEXO_WIDL          ${MINGW_TRIPLET}-widl)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# 64-bit Windows; this build also runs the tests under Wine.
+set(MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

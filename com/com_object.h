@@ -31,6 +31,20 @@ private:
     IUnknown* m_controllingUnknown = nullptr;
 };
 
+// Drops one reference and deletes the object with the last one.  Calls made
+// on the object during its own destruction must not free it a second time,
+// so the count stays at 1 meanwhile.
+template <class Object>
+ULONG ReleaseCounted(Object* object, ULONG& count)
+{
+    ULONG left = --count;
+    if (left == 0) {
+        count = 1;
+        delete object;
+    }
+    return left;
+}
+
 template <class T>
 class ComObject final : public T {
 public:
@@ -57,17 +71,7 @@ public:
         return QueryInterfaceFromMap<T>(this, Interfaces(), iid, out);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refCount; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        ULONG count = --m_refCount;
-        if (count == 0) {
-            // Calls made on the object during its own destruction must not
-            // free it a second time.
-            m_refCount = 1;
-            delete this;
-        }
-        return count;
-    }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseCounted(this, m_refCount); }
 
 private:
     static const InterfaceMap<T>& Interfaces() { return T::Interfaces(); }
@@ -122,15 +126,7 @@ public:
         return m_contained.InnerQueryInterface(iid, out);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refCount; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        ULONG count = --m_refCount;
-        if (count == 0) {
-            m_refCount = 1;
-            delete this;
-        }
-        return count;
-    }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseCounted(this, m_refCount); }
 
 private:
     ULONG m_refCount = 0;

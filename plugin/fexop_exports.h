@@ -38,7 +38,7 @@ typedef void(NP_CALL* PluginComplexEventCallback)(NPP instance, const char* even
 typedef void(NP_CALL* PluginPasswordCallback)(NPP instance, PasswordRequest* request,
                                               int32_t* result);
 
-// The exports, in record order.  Texts named utf8 are UTF-8, the others are
+// The exports.  Texts named utf8 are UTF-8, the others are
 // in the caller's ANSI code page.
 typedef void(NP_CALL* fexop_WriteDebugInfoToFileProc)(NPP instance);  // never called
 typedef int32_t(NP_CALL* fexop_GetDocPagesCountProc)(NPP instance);
@@ -86,7 +86,8 @@ typedef void(NP_CALL* fexop_SetPasswordFuncProc)(PluginPasswordCallback callback
 
 namespace fexo::plugin {
 
-// Index of each export in the record and in kFexopExportNames.
+// The exports in the order the loader looks them up, which decides the
+// status left when several are missing.
 enum class FexopExport : int {
     WriteDebugInfoToFile,
     GetDocPagesCount,
@@ -122,7 +123,7 @@ enum class FexopExport : int {
     Count
 };
 
-// The export names in record order, which is also the order of lookup.
+// The export names, in lookup order.
 inline constexpr std::array<const char*, static_cast<size_t>(FexopExport::Count)>
     kFexopExportNames = {
         "fexop_WriteDebugInfoToFile",

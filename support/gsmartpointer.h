@@ -2,8 +2,17 @@
 // The plugin shares this protocol: an object made on one side of the plugin
 // boundary may lose its last reference on the other, and is then destroyed
 // through its own virtual destructor, in the module that made it.
+//
+// Every count change runs under the one global smart-pointer monitor, so
+// pointers to one object may be copied and released on any thread; objects
+// are destroyed outside it.
 #pragma once
 #include <cstdint>
+
+class GMonitor;
+
+// The monitor guarding every reference count of this module.
+GMonitor& GSmartPointerMonitor();
 
 // Base of every reference-counted library object: the virtual table (the
 // destructor first), then the count.
@@ -12,7 +21,15 @@ public:
     GPEnabled() = default;
     GPEnabled(const GPEnabled&) = delete;
     GPEnabled& operator=(const GPEnabled&) = delete;
-    virtual ~GPEnabled() = default;
+    // Raises "GSmartPointer.suspicious" when references remain.
+    virtual ~GPEnabled() noexcept(false);
+
+    void Reference();
+    // The last reference turns the count to -1 and destroys the object.
+    void Release();
+    // Deletes an object whose last reference has gone; raises
+    // "GSmartPointer.suspicious" for one that is still referenced.
+    void Destroy();
 
     // References held; -1 once the last one has gone and the object is being
     // destroyed, so that it is never revived.
@@ -20,68 +37,32 @@ public:
 };
 
 // The untyped smart pointer: one word, null or an object whose count includes
-// this reference.  Counts change atomically, so pointers to one object may be
-// copied and released on any thread.
+// this reference.
 class GPBase {
 public:
     GPBase() = default;
     explicit GPBase(GPEnabled* object) { Assign(object); }
-    GPBase(const GPBase& other) : object_(other.object_)
-    {
-        if (object_) __atomic_add_fetch(&object_->count, 1, __ATOMIC_ACQ_REL);
-    }
+    GPBase(const GPBase& other) { Assign(other); }
     GPBase& operator=(const GPBase& other)
     {
-        GPEnabled* old = object_;
-        object_ = other.object_;
-        if (object_) __atomic_add_fetch(&object_->count, 1, __ATOMIC_ACQ_REL);
-        Drop(old);
+        Assign(other);
         return *this;
     }
     ~GPBase() { Release(); }
 
-    // Holds a plain object; one already being destroyed counts as null.
-    void Assign(GPEnabled* object)
-    {
-        GPEnabled* old = object_;
-        object_ = object && TryReference(object) ? object : nullptr;
-        Drop(old);
-    }
-
+    // Holds a plain object; one whose last reference has already gone counts
+    // as null.
+    void Assign(GPEnabled* object);
+    // Shares the other pointer's object.
+    void Assign(const GPBase& other);
     // Empties the pointer first, then lets the object go.
-    void Release()
-    {
-        GPEnabled* old = object_;
-        object_ = nullptr;
-        Drop(old);
-    }
+    void Release();
 
 protected:
+    // Raises "GSmartPointer.suspicious" for a null pointer.
+    GPEnabled* Checked() const;
+
     GPEnabled* object_ = nullptr;
-
-private:
-    static bool TryReference(GPEnabled* object)
-    {
-        int32_t count = __atomic_load_n(&object->count, __ATOMIC_ACQUIRE);
-        do {
-            if (count < 0) return false;
-        } while (!__atomic_compare_exchange_n(&object->count, &count, count + 1, false,
-                                              __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE));
-        return true;
-    }
-
-    // The last reference turns the count to -1 and destroys the object.
-    static void Drop(GPEnabled* object)
-    {
-        if (!object) return;
-        int32_t count = __atomic_load_n(&object->count, __ATOMIC_ACQUIRE);
-        int32_t next;
-        do {
-            next = count - 1 == 0 ? -1 : count - 1;
-        } while (!__atomic_compare_exchange_n(&object->count, &count, next, false,
-                                              __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE));
-        if (next < 0) delete object;
-    }
 };
 
 template <class T>
@@ -95,6 +76,9 @@ public:
         return *this;
     }
     T* get() const { return static_cast<T*>(object_); }
+    T* operator->() const { return static_cast<T*>(Checked()); }
+    T& operator*() const { return *static_cast<T*>(Checked()); }
 };
 
 static_assert(sizeof(GP<GPEnabled>) == sizeof(void*), "a smart pointer is one word");
+static_assert(sizeof(GPEnabled) == 2 * sizeof(void*), "table pointer and count");
