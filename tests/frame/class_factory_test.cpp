@@ -168,3 +168,29 @@ TEST(Aggregation, InnerUnknownAnswersAndTheRestDelegates)
     EXPECT_EQ(inner->Release(), 0u);
     EXPECT_EQ(ServerDll::CanUnloadNow(), S_OK);
 }
+
+TEST(Aggregation, EveryEntryOfTheMapAnswersThroughTheInnerUnknownWithTheOuterIdentity)
+{
+    Outer outer;
+    IUnknown* inner = nullptr;
+    ASSERT_EQ(ServerDll::CreateControl(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)),
+              S_OK);
+    outer.inner = inner;
+    IUnknown* groupPointer[16] = {};
+    for (const Expected& entry : kInterfaceMap) {
+        IUnknown* answer = Query(inner, *entry.iid);
+        ASSERT_NE(answer, nullptr);
+        if (!groupPointer[entry.group]) groupPointer[entry.group] = answer;
+        EXPECT_EQ(answer, groupPointer[entry.group]) << "group " << entry.group;
+        IUnknown* identity = Query(answer, IID_IUnknown);
+        EXPECT_EQ(identity, static_cast<IUnknown*>(&outer));
+        identity->Release();
+        answer->Release();
+    }
+    EXPECT_NE(groupPointer[1], inner) << "the inner unknown is not the main interface";
+    void* answer = reinterpret_cast<void*>(1);
+    EXPECT_EQ(inner->QueryInterface(IID_ISupportErrorInfo, &answer), E_NOINTERFACE);
+    EXPECT_EQ(answer, nullptr);
+    EXPECT_EQ(outer.refs, 1u);
+    EXPECT_EQ(inner->Release(), 0u);
+}

@@ -255,3 +255,65 @@ TEST_F(ContainerInterfaces, TheViewAsAMetafilePictureOfTheExtent)
 }
 
 }  // namespace
+
+namespace {
+
+// An event sink that answers the events interface and counts references.
+class EventSink : public IDispatch {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+                       IsEqualIID(iid, DIID__IFexoCtlEvents)
+                   ? this
+                   : nullptr;
+        if (!*out) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                        UINT*) override
+    {
+        return S_OK;
+    }
+    ULONG refs = 1;
+};
+
+// Needs the connection point container (the automation branch): enable when
+// it lands.
+TEST_F(ContainerInterfaces, DISABLED_QuickActivationConnectsTheEventSink)
+{
+    EventSink sink;
+    auto* quick = Query<IQuickActivate>(IID_IQuickActivate);
+    QACONTAINER site{};
+    site.cbSize = sizeof site;
+    site.pUnkEventSink = &sink;
+    QACONTROL answer{};
+    answer.cbSize = sizeof answer;
+    ASSERT_EQ(quick->QuickActivate(&site, &answer), S_OK);
+    EXPECT_NE(answer.dwEventCookie, 0u);
+    EXPECT_GT(sink.refs, 1u) << "the connection point holds the sink";
+
+    auto* points = Query<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    IConnectionPoint* point = nullptr;
+    ASSERT_EQ(points->FindConnectionPoint(DIID__IFexoCtlEvents, &point), S_OK);
+    EXPECT_EQ(point->Unadvise(answer.dwEventCookie), S_OK);
+    EXPECT_EQ(sink.refs, 1u);
+    point->Release();
+    points->Release();
+    quick->Release();
+}
+
+}  // namespace
