@@ -273,7 +273,6 @@ STDMETHODIMP ControlBase::Load(IPropertyBag* bag, IErrorLog* errorLog)
 {
     if (!bag) return E_POINTER;
     IDispatch* dispatch = PropertyDispatch();
-    if (!dispatch) return E_FAIL;
     for (const PropertyRow& row : PersistedProperties()) {
         if (row.IsData()) {
             Variant value;

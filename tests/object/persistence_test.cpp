@@ -10,6 +10,7 @@
 #include "probe_control.h"
 #include "property_bag.h"
 #include "server_dll.h"
+#include "tests/standin/standin_control.h"
 
 using fexo::test::ByteStream;
 using fexo::test::CreateProbe;
@@ -351,15 +352,29 @@ VARTYPE TableType(const std::wstring& name)
 // when they land.
 TEST_F(ControlPersistence, DISABLED_BagLoadReadsAll38RowsInOrderWithTheTypesOfTheirGets)
 {
-    PropertyBag bag({{L"SRC", L"first.fexo"}, {L"imageURL", L"second.fexo"}});
+    PropertyBag bag({{L"SRC", L"first.fexo"}, {L"imageURL", L"second.fexo"}, {L"Zoom", L"200"},
+                     {L"Page", L"3"}, {L"MagSize", L"4"}});
     auto* persist = QueryFrom<IPersistPropertyBag>(control);
+    const StandinControl* standin = StandinControlOf(GetModuleHandleA("npfexo.dll"));
+    ASSERT_NE(standin, nullptr);
+    standin->Reset();
     ASSERT_EQ(persist->Load(&bag, PropertyBag::kErrorLog), S_OK);
     Calls expected;
     for (const wchar_t* name : kTableNames)
         expected.push_back("Read(" + fexo::test::Narrow(name) +
                            ", vt=" + std::to_string(TableType(name)) + ", log=given)");
     EXPECT_EQ(bag.TakeCalls(), expected);
-    EXPECT_EQ(Src(), L"second.fexo");
+    EXPECT_EQ(Src(), L"second.fexo") << "SRC, then imageURL: both dispatch id 1";
+
+    // The puts reach the plugin in table order (Page before Zoom before MagSize).
+    Calls sent;
+    for (int i = 0; i < standin->Count(); ++i) {
+        const StandinEntry* entry = standin->Entry(i);
+        const std::string arguments = entry->arguments;
+        if (std::string(entry->call) == "fexop_SetProperty")
+            sent.push_back(arguments.substr(0, arguments.find(' ')));
+    }
+    EXPECT_EQ(sent, (Calls{"name=\"Page\"", "name=\"Zoom\"", "name=\"MagSize\""}));
 
     PropertyBag empty;
     EXPECT_EQ(persist->Load(&empty, nullptr), S_OK) << "a page without parameters";
@@ -371,21 +386,19 @@ TEST_F(ControlPersistence, DISABLED_BagLoadReadsAll38RowsInOrderWithTheTypesOfTh
 
 // Needs every persisted property's handlers (the automation branch): enable
 // when they land.  The values are those of a new control whose plugin answers
-// nothing: stored texts absent, asked texts empty, flags from their fields.
+// nothing: flags from their fields, every other text empty (an absent stored
+// text too: the type library's Invoke hands a null string back as an empty
+// one; the probe's test shows how a null string is written).
 TEST_F(ControlPersistence, DISABLED_StreamSaveWrites36VariantsOfANewControl)
 {
     auto* persist = QueryFrom<IPersistStreamInit>(control);
     ByteStream stream;
     ASSERT_EQ(persist->Save(&stream, TRUE), S_OK);
 
-    const std::map<std::wstring, const char16_t*> texts = {
-        {L"Align", u""}, {L"Cache", u"FALSE"}, {L"Frame", u"TRUE"}, {L"Keyboard", u"TRUE"},
-        {L"Links", u"TRUE"}, {L"Logo", u"TRUE"}, {L"Menu", u""}, {L"Mode", u""}, {L"Page", u""},
-        {L"ScrollBars", u"TRUE"}, {L"Rotate", u""}, {L"VAlign", u""}, {L"Zoom", u""},
-        {L"noMenu", u"FALSE"}, {L"noScrollBars", u"FALSE"}, {L"noToolbar", u"FALSE"},
-        {L"NavPane", u""}, {L"MouseMode", u""}, {L"HAlign", u""}, {L"LogoImage", u""},
-        {L"DisplayMode", u""}, {L"ShowPosition", u""}, {L"Layout", u""}, {L"Prefetch", u""},
-        {L"UserId", u""}, {L"Password", u""}};
+    const std::map<std::wstring, const char16_t*> flags = {
+        {L"Cache", u"FALSE"},   {L"Frame", u"TRUE"},        {L"Keyboard", u"TRUE"},
+        {L"Links", u"TRUE"},    {L"Logo", u"TRUE"},         {L"ScrollBars", u"TRUE"},
+        {L"noMenu", u"FALSE"},  {L"noScrollBars", u"FALSE"}, {L"noToolbar", u"FALSE"}};
     Bytes expected;
     fexo::com::AppendVersion(expected);
     fexo::com::AppendData(expected, 5080);
@@ -398,10 +411,8 @@ TEST_F(ControlPersistence, DISABLED_StreamSaveWrites36VariantsOfANewControl)
         } else if (type == VT_I4) {
             fexo::com::AppendValue(expected, Scalar(VT_I4, 1));
         } else {
-            auto found = texts.find(name);
-            fexo::com::AppendValue(expected, found == texts.end()
-                                                 ? fexo::com::PersistedValue{VT_BSTR, 0, false, {}}
-                                                 : Text(found->second));
+            auto found = flags.find(name);
+            fexo::com::AppendValue(expected, Text(found == flags.end() ? u"" : found->second));
         }
     }
     EXPECT_EQ(stream.Bytes(), expected);
