@@ -2,16 +2,21 @@
 // registered type library, its default source interface, and its property
 // pages (it has none).
 #include "com/control_base.h"
-#include "com/type_library.h"
 
 namespace fexo::com {
+
+namespace {
+// The locale the library is registered under (as for DispatchImpl): the lookup
+// never falls back from the user's default locale to another language's key.
+constexpr LCID kLibraryLocale = 0x409;
+}  // namespace
 
 STDMETHODIMP ControlBase::GetClassInfo(ITypeInfo** info)
 {
     if (!info) return E_POINTER;
     *info = nullptr;
     ComPtr<ITypeLib> library;
-    HRESULT hr = LoadRegisteredTypeLibrary(*m_class.libraryId, 1, 0, library.Put());
+    HRESULT hr = LoadRegTypeLib(*m_class.libraryId, 1, 0, kLibraryLocale, library.Put());
     if (FAILED(hr)) return hr;
     return library->GetTypeInfoOfGuid(*m_class.classId, info);
 }

@@ -4,11 +4,14 @@
 #pragma once
 #include <oleauto.h>
 #include "com/module.h"
-#include "com/type_library.h"
 
 namespace fexo::com {
 
-template <class Interface, const GUID* LibraryId, WORD Major = 1, WORD Minor = 0>
+// LibraryLocale is the locale the library is registered under: the lookup
+// falls back from a locale to its language and to neutral, never to another
+// language's key, so the user's default locale would miss it.
+template <class Interface, const GUID* LibraryId, WORD Major = 1, WORD Minor = 0,
+          LCID LibraryLocale = 0x409>
 class DispatchImpl : public Interface {
 public:
     STDMETHODIMP GetTypeInfoCount(UINT* count) override
@@ -57,7 +60,7 @@ private:
         static ITypeInfo* volatile cached;
         if (!cached) {
             ITypeLib* library = nullptr;
-            HRESULT hr = LoadRegisteredTypeLibrary(*LibraryId, Major, Minor, &library);
+            HRESULT hr = LoadRegTypeLib(*LibraryId, Major, Minor, LibraryLocale, &library);
             if (FAILED(hr)) return hr;
             ITypeInfo* loaded = nullptr;
             hr = library->GetTypeInfoOfGuid(__uuidof(Interface), &loaded);
