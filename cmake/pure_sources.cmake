@@ -1,6 +1,7 @@
 # Decision logic with no Windows dependency (parsers, text rules, URL handling).
 # Each file here builds for Windows and natively; add new pure files to this list.
 set(FEXO_PURE_SOURCES
+    com/property_stream.cpp
     com/registry_script.cpp
     com/registry_script_plan.cpp
     control/argument_list.cpp

@@ -1,14 +1,20 @@
 // The container-facing half of a windowed ActiveX control: the OLE embedding,
-// in-place activation, view and control interfaces, and the control window
-// with its message handling.  The control class derives from ControlBase,
-// supplies its drawing and its own messages, and lists the interfaces in its
-// interface map; the IUnknown methods come from ComObject/ContainedObject.
+// in-place activation, view and control interfaces, the control window with
+// its message handling, persistence through the control's property map,
+// object safety, class information, quick activation and data transfer.  The
+// control class derives from ControlBase, supplies its drawing, its own
+// messages and its property map, and lists the interfaces in its interface
+// map; the IUnknown methods come from ComObject/ContainedObject.
 #pragma once
 #include <ocidl.h>
 #include <olectl.h>
+#include <objsafe.h>
+#include <cstdint>
+#include <vector>
 #include "com/com_object.h"
 #include "com/com_ptr.h"
 #include "com/message_map.h"
+#include "com/property_map.h"
 
 namespace fexo::com {
 
@@ -17,12 +23,28 @@ struct DrawInfo {
     RECTL bounds;
 };
 
+// What a control class is known by: its class identifier, its registered
+// type library (version 1.0) and its default source (event) interface.
+struct ControlClass {
+    const CLSID* classId;
+    const GUID* libraryId;
+    const IID* eventsId;
+};
+
 class ControlBase : public ObjectRoot,
                     public IOleObject,
                     public IOleInPlaceObjectWindowless,
                     public IOleInPlaceActiveObject,
                     public IOleControl,
-                    public IViewObjectEx {
+                    public IViewObjectEx,
+                    public IPersistStreamInit,
+                    public IPersistStorage,
+                    public IPersistPropertyBag,
+                    public ISpecifyPropertyPages,
+                    public IQuickActivate,
+                    public IDataObject,
+                    public IProvideClassInfo2,
+                    public IObjectSafety {
 public:
     // IOleWindow (shared by the in-place object and the active object)
     STDMETHODIMP GetWindow(HWND* window) override;
@@ -97,6 +119,54 @@ public:
                                   HDC targetDevice, DVEXTENTINFO* extentInfo,
                                   LPSIZEL size) override;
 
+    // IPersist / IPersistStreamInit / IPersistStorage / IPersistPropertyBag
+    STDMETHODIMP GetClassID(CLSID* clsid) override;
+    STDMETHODIMP IsDirty() override;
+    STDMETHODIMP InitNew() override;
+    STDMETHODIMP Load(IStream* stream) override;
+    STDMETHODIMP Save(IStream* stream, BOOL clearDirty) override;
+    STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+    STDMETHODIMP InitNew(IStorage* storage) override;
+    STDMETHODIMP Load(IStorage* storage) override;
+    STDMETHODIMP Save(IStorage* storage, BOOL sameAsLoad) override;
+    STDMETHODIMP SaveCompleted(IStorage* storage) override;
+    STDMETHODIMP HandsOffStorage() override;
+    STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* errorLog) override;
+    STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
+
+    // ISpecifyPropertyPages
+    STDMETHODIMP GetPages(CAUUID* pages) override;
+
+    // IQuickActivate
+    STDMETHODIMP QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+    STDMETHODIMP SetContentExtent(LPSIZEL size) override;
+    STDMETHODIMP GetContentExtent(LPSIZEL size) override;
+
+    // IDataObject
+    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override;
+    STDMETHODIMP GetDataHere(FORMATETC* format, STGMEDIUM* medium) override;
+    STDMETHODIMP QueryGetData(FORMATETC* format) override;
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC* format, FORMATETC* canonical) override;
+    STDMETHODIMP SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
+    STDMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override;
+    STDMETHODIMP DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink,
+                         DWORD* connection) override;
+    STDMETHODIMP DUnadvise(DWORD connection) override;
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA** advise) override;
+
+    // IProvideClassInfo / IProvideClassInfo2
+    STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+    STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
+
+    // IObjectSafety
+    STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
+                                           DWORD* enabled) override;
+    STDMETHODIMP SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) override;
+
+    // The extent's fields, for the data rows of a property map.
+    static LONG* ExtentWidth(ControlBase& control) { return &control.m_sizeExtent.cx; }
+    static LONG* ExtentHeight(ControlBase& control) { return &control.m_sizeExtent.cy; }
+
     HWND Window() const { return m_hWnd; }
     IOleClientSite* ClientSite() const { return m_clientSite.Get(); }
     IOleInPlaceSite* InPlaceSite() const { return m_inPlaceSite.Get(); }
@@ -107,11 +177,17 @@ protected:
     // WS_CLIPSIBLINGS | WS_CLIPCHILDREN.
     static constexpr DWORD kWindowStyle = 0x56000000;
 
-    explicit ControlBase(const CLSID& classId);
+    explicit ControlBase(const ControlClass& controlClass);
     ~ControlBase() override;
 
-    // The control's drawing, for WM_PAINT and IViewObject::Draw.
+    // The control's drawing, for WM_PAINT, IViewObject::Draw and the
+    // metafile that IDataObject renders.
     virtual HRESULT OnDraw(const DrawInfo& info) = 0;
+
+    // The persisted properties, in load and save order, and the control's
+    // own IDispatch that their dispatch rows go through.
+    virtual const PropertyMap& PersistedProperties() const = 0;
+    virtual IDispatch* PropertyDispatch() = 0;
 
     // The control's own message map runs first; it passes what it leaves to
     // this one (paint, focus, mouse activation, reflected notifications).
@@ -125,12 +201,14 @@ private:
     friend class ControlWindowClass;
 
     HRESULT InPlaceActivate(LONG verb, const RECT* posRect);
+    HRESULT EncodeProperties(std::vector<uint8_t>& bytes);
+    IUnknown* Self() { return static_cast<IOleObject*>(this); }
     HRESULT UIActivate();
     HWND CreateControlWindow(HWND parent, const RECT& position);
     void PaintWindow();
     void NotifyFocus(BOOL gotFocus);
 
-    const CLSID& m_classId;
+    const ControlClass m_class;
     HWND m_hWnd = nullptr;
     bool m_bInPlaceActive = false;
     bool m_bUIActive = false;
@@ -146,6 +224,12 @@ private:
     ComPtr<IAdviseSink> m_viewAdviseSink;
     DWORD m_viewAdviseAspects = 0;
     DWORD m_viewAdviseFlags = 0;
+    ComPtr<IDataAdviseHolder> m_dataAdviseHolder;
+    // Set by InitNew, cleared by a successful load and by a save that is
+    // asked to clear it.
+    bool m_bRequiresSave = false;
+    // Safety options a container enabled: recorded, read by nobody else.
+    DWORD m_safetyOptions = 0;
 };
 
 }  // namespace fexo::com

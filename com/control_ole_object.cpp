@@ -4,7 +4,10 @@
 
 namespace fexo::com {
 
-ControlBase::ControlBase(const CLSID& classId) : m_classId(classId) {}
+ControlBase::ControlBase(const ControlClass& controlClass)
+    : m_class(controlClass)
+{
+}
 
 ControlBase::~ControlBase()
 {
@@ -75,7 +78,7 @@ STDMETHODIMP ControlBase::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND,
 STDMETHODIMP ControlBase::EnumVerbs(IEnumOLEVERB** verbs)
 {
     if (!verbs) return E_POINTER;
-    return OleRegEnumVerbs(m_classId, verbs);
+    return OleRegEnumVerbs(*m_class.classId, verbs);
 }
 
 STDMETHODIMP ControlBase::Update() { return S_OK; }
@@ -84,14 +87,14 @@ STDMETHODIMP ControlBase::IsUpToDate() { return S_OK; }
 STDMETHODIMP ControlBase::GetUserClassID(CLSID* clsid)
 {
     if (!clsid) return E_POINTER;
-    *clsid = m_classId;
+    *clsid = *m_class.classId;
     return S_OK;
 }
 
 STDMETHODIMP ControlBase::GetUserType(DWORD form, LPOLESTR* userType)
 {
     if (!userType) return E_POINTER;
-    return OleRegGetUserType(m_classId, form, userType);
+    return OleRegGetUserType(*m_class.classId, form, userType);
 }
 
 STDMETHODIMP ControlBase::SetExtent(DWORD drawAspect, SIZEL* size)
@@ -137,7 +140,7 @@ STDMETHODIMP ControlBase::EnumAdvise(IEnumSTATDATA** advise)
 STDMETHODIMP ControlBase::GetMiscStatus(DWORD aspect, DWORD* status)
 {
     if (!status) return E_POINTER;
-    return OleRegGetMiscStatus(m_classId, aspect, status);
+    return OleRegGetMiscStatus(*m_class.classId, aspect, status);
 }
 
 STDMETHODIMP ControlBase::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }

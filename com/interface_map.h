@@ -24,14 +24,21 @@ struct InterfaceEntry {
 template <class T>
 using InterfaceMap = std::vector<InterfaceEntry<T>>;
 
-// Answers `Interface` with the object's `Via` base (they differ when several
-// identifiers share one interface pointer).
+// Answers `iid` with the object's `Interface`, reached through its `Via`
+// base (they differ when several identifiers share one interface pointer).
+template <class T, class Interface, class Via = Interface>
+InterfaceEntry<T> ExposeAs(const IID& iid)
+{
+    return {&iid, [](T* object) -> IUnknown* {
+                return static_cast<Interface*>(static_cast<Via*>(object));
+            }};
+}
+
+// The same for an interface whose identifier the headers attach to its type.
 template <class T, class Interface, class Via = Interface>
 InterfaceEntry<T> Expose()
 {
-    return {&__uuidof(Interface), [](T* object) -> IUnknown* {
-                return static_cast<Interface*>(static_cast<Via*>(object));
-            }};
+    return ExposeAs<T, Interface, Via>(__uuidof(Interface));
 }
 
 // IUnknown is answered by the first entry, the object's main interface.

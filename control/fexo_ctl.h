@@ -175,6 +175,8 @@ public:
 protected:
     HRESULT OnDraw(const fexo::com::DrawInfo& info) override;
     fexo::com::ConnectionPoint* ConnectionPointAt(size_t index) override;
+    const fexo::com::PropertyMap& PersistedProperties() const override;
+    IDispatch* PropertyDispatch() override { return static_cast<IFexoCtl*>(this); }
     BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result) override;
 
@@ -236,6 +238,16 @@ private:
     HRESULT GetAskedFlagText(bool& field, const char* key, BSTR* out);
     HRESULT GetAskedFlagLong(bool& field, const char* key, long* out);
 
+    // Inside a browser frame, its print command goes to the plugin: the hooks
+    // go on with the window and come off with the control.
+    bool HookHostWindows(HWND controlWindow);
+    void UnhookHostWindows();
+    bool SendPrintCommand();
+    static LRESULT CALLBACK DocViewSubclassProc(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam);
+    static LRESULT CALLBACK ReBarSubclassProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
+
     fexo::plugin::PluginInstance m_plugin;
     // Declared after the instance: the records write into it.
     fexo::download::DownloadList m_downloads;
@@ -251,6 +263,14 @@ private:
     fexo::com::ComPtr<IHTMLLocation> m_spPageLocation;
     // The page's address as the last relative resolution read it.
     Bstr m_bstrPageUrl;
+
+    // The browser frame above the control's window and the two windows of it
+    // that this control hooked (an old procedure is null where it hooked none).
+    HWND m_hWndIEFrame = nullptr;
+    HWND m_hWndDocView = nullptr;
+    WNDPROC m_pfnOldDocViewProc = nullptr;
+    HWND m_hWndReBar = nullptr;
+    WNDPROC m_pfnOldReBarProc = nullptr;
 
     // Stored property values: the plugin's creation arguments before the
     // instance exists, and the answers of the properties read from here.

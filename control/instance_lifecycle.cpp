@@ -10,7 +10,8 @@ using fexo::plugin::CPluginModule;
 
 // The plugin DLL is loaded with the first control, before any site or window.
 CFexoCtl::CFexoCtl()
-    : ControlBase(CLSID_FexoCtl), CProxy_IFexoCtlEvents(static_cast<fexo::com::ObjectRoot&>(*this))
+    : ControlBase({&CLSID_FexoCtl, &LIBID_FEXOCONTROLLib, &DIID__IFexoCtlEvents}),
+      CProxy_IFexoCtlEvents(static_cast<fexo::com::ObjectRoot&>(*this))
 {
     m_bWindowOnly = true;
     CPluginModule::Load();
@@ -23,6 +24,7 @@ CFexoCtl::~CFexoCtl()
     // After the instance is gone no download may reach the plugin again.
     m_downloads.AbortAndClear();
     CPluginModule::Unload(0, false);
+    UnhookHostWindows();
 }
 
 LRESULT CFexoCtl::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
@@ -32,6 +34,7 @@ LRESULT CFexoCtl::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     // NPP_New on one instance record.
     if (m_plugin.Live()) m_plugin.Destroy();
     m_plugin.AttachWindow(Window(), this);
+    HookHostWindows(Window());
     m_plugin.SetMimeType();
     CreatePluginInstance();
     return 0;

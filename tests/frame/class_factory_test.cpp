@@ -24,6 +24,14 @@ const Expected kInterfaceMap[] = {
     {&IID_IOleInPlaceActiveObject, 4},
     {&IID_IOleControl, 5},
     {&IID_IOleObject, 6},
+    {&IID_IPersistStreamInit, 7}, {&IID_IPersist, 7},
+    {&IID_ISpecifyPropertyPages, 8},
+    {&IID_IQuickActivate, 9},
+    {&IID_IPersistStorage, 10},
+    {&IID_IDataObject, 11},
+    {&IID_IProvideClassInfo, 12}, {&IID_IProvideClassInfo2, 12},
+    {&IID_IPersistPropertyBag, 13},
+    {&IID_IObjectSafety, 14},
 };
 
 IUnknown* Query(IUnknown* object, REFIID iid)
@@ -104,7 +112,7 @@ TEST(InterfaceMap, AnswersItsTableWithSharedPointersAndNothingElse)
     ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IUnknown, reinterpret_cast<void**>(&control)),
               S_OK);
 
-    IUnknown* groupPointer[8] = {};
+    IUnknown* groupPointer[16] = {};
     for (const Expected& entry : kInterfaceMap) {
         IUnknown* answer = Query(control, *entry.iid);
         ASSERT_NE(answer, nullptr);
@@ -118,7 +126,8 @@ TEST(InterfaceMap, AnswersItsTableWithSharedPointersAndNothingElse)
     EXPECT_EQ(groupPointer[1], control) << "IUnknown is the main interface";
 
     for (const IID* absent : {&IID_ISupportErrorInfo, &IID_IClassFactory, &IID_IPersistFile,
-                              &IID_IPersistMemory}) {
+                              &IID_IPersistMemory, &IID_IPersistPropertyBag2,
+                              &IID_IRunnableObject, &IID_IOleCache}) {
         void* answer = reinterpret_cast<void*>(1);
         EXPECT_EQ(control->QueryInterface(*absent, &answer), E_NOINTERFACE);
         EXPECT_EQ(answer, nullptr);
@@ -158,4 +167,30 @@ TEST(Aggregation, InnerUnknownAnswersAndTheRestDelegates)
     EXPECT_EQ(ServerDll::CanUnloadNow(), S_FALSE);
     EXPECT_EQ(inner->Release(), 0u);
     EXPECT_EQ(ServerDll::CanUnloadNow(), S_OK);
+}
+
+TEST(Aggregation, EveryEntryOfTheMapAnswersThroughTheInnerUnknownWithTheOuterIdentity)
+{
+    Outer outer;
+    IUnknown* inner = nullptr;
+    ASSERT_EQ(ServerDll::CreateControl(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)),
+              S_OK);
+    outer.inner = inner;
+    IUnknown* groupPointer[16] = {};
+    for (const Expected& entry : kInterfaceMap) {
+        IUnknown* answer = Query(inner, *entry.iid);
+        ASSERT_NE(answer, nullptr);
+        if (!groupPointer[entry.group]) groupPointer[entry.group] = answer;
+        EXPECT_EQ(answer, groupPointer[entry.group]) << "group " << entry.group;
+        IUnknown* identity = Query(answer, IID_IUnknown);
+        EXPECT_EQ(identity, static_cast<IUnknown*>(&outer));
+        identity->Release();
+        answer->Release();
+    }
+    EXPECT_NE(groupPointer[1], inner) << "the inner unknown is not the main interface";
+    void* answer = reinterpret_cast<void*>(1);
+    EXPECT_EQ(inner->QueryInterface(IID_ISupportErrorInfo, &answer), E_NOINTERFACE);
+    EXPECT_EQ(answer, nullptr);
+    EXPECT_EQ(outer.refs, 1u);
+    EXPECT_EQ(inner->Release(), 0u);
 }
