@@ -221,10 +221,20 @@ TEST_F(Reentrancy, ASinkThatGrowsTheTableDuringTheEvent)
 
 TEST_F(Reentrancy, ASinkReplacesTheDocument)
 {
+    // A document that exists: a missing one would stop the test at the
+    // "Failed to open" box.
+    wchar_t path[MAX_PATH];
+    GetFullPathNameW(L"reentrancy.fexo", MAX_PATH, path, nullptr);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "FEXO", 4, &written, nullptr);
+    CloseHandle(file);
+    const std::wstring url = std::wstring(L"file:///") + path;
+
     EventSink sink;
     DWORD cookie = sink.Advise(control);
     sink.action = [&](DISPID, DISPPARAMS&) {
-        BSTR src = SysAllocString(L"file:///Z:/x.fexo");
+        BSTR src = SysAllocString(url.c_str());
         control->put_SRC(src);
         control->put_SRC(src);
         SysFreeString(src);
@@ -238,6 +248,7 @@ TEST_F(Reentrancy, ASinkReplacesTheDocument)
               std::string::npos)
         << journal;
     sink.Unadvise(control, cookie);
+    DeleteFileW(path);
 }
 
 TEST_F(Reentrancy, ASinkReleasesTheLastReferenceToTheControl)

@@ -228,8 +228,8 @@ TEST_F(Properties, AnsweredTextsAreStoredWhereTheTableSays)
         Answer(row.key, (std::string("A-") + row.key).c_str());
         GetText(row.property);
     }
-    EXPECT_EQ(Put(L"SRC", Text(L"file:///Z:/a.fexo")), S_OK);
-    EXPECT_EQ(Put(L"SRC", Text(L"file:///Z:/b.fexo")), S_OK);
+    EXPECT_EQ(Put(L"SRC", Text(L"http://127.0.0.1:1/a.fexo")), S_OK);
+    EXPECT_EQ(Put(L"SRC", Text(L"http://127.0.0.1:1/b.fexo")), S_OK);
     std::string arguments;
     for (int i = 0; const StandinEntry* entry = standin->Entry(i); ++i)
         if (std::string(entry->call) == "NPP_New") arguments = entry->arguments;

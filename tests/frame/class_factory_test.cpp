@@ -32,6 +32,7 @@ const Expected kInterfaceMap[] = {
     {&IID_IProvideClassInfo, 12}, {&IID_IProvideClassInfo2, 12},
     {&IID_IPersistPropertyBag, 13},
     {&IID_IObjectSafety, 14},
+    {&IID_IConnectionPointContainer, 15},
 };
 
 IUnknown* Query(IUnknown* object, REFIID iid)

@@ -291,9 +291,7 @@ public:
     ULONG refs = 1;
 };
 
-// Needs the connection point container (the automation branch): enable when
-// it lands.
-TEST_F(ContainerInterfaces, DISABLED_QuickActivationConnectsTheEventSink)
+TEST_F(ContainerInterfaces, QuickActivationConnectsTheEventSink)
 {
     EventSink sink;
     auto* quick = Query<IQuickActivate>(IID_IQuickActivate);

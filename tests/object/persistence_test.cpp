@@ -348,9 +348,7 @@ VARTYPE TableType(const std::wstring& name)
     return VT_BSTR;
 }
 
-// Needs every persisted property's handlers (the automation branch): enable
-// when they land.
-TEST_F(ControlPersistence, DISABLED_BagLoadReadsAll38RowsInOrderWithTheTypesOfTheirGets)
+TEST_F(ControlPersistence, BagLoadReadsAll38RowsInOrderWithTheTypesOfTheirGets)
 {
     PropertyBag bag({{L"SRC", L"first.fexo"}, {L"imageURL", L"second.fexo"}, {L"Zoom", L"200"},
                      {L"Page", L"3"}, {L"MagSize", L"4"}});
@@ -389,7 +387,7 @@ TEST_F(ControlPersistence, DISABLED_BagLoadReadsAll38RowsInOrderWithTheTypesOfTh
 // nothing: flags from their fields, every other text empty (an absent stored
 // text too: the type library's Invoke hands a null string back as an empty
 // one; the probe's test shows how a null string is written).
-TEST_F(ControlPersistence, DISABLED_StreamSaveWrites36VariantsOfANewControl)
+TEST_F(ControlPersistence, StreamSaveWrites36VariantsOfANewControl)
 {
     auto* persist = QueryFrom<IPersistStreamInit>(control);
     ByteStream stream;

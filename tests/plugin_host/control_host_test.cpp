@@ -21,7 +21,30 @@ const StandinControl* Standin()
     return StandinControlOf(GetModuleHandleA("npfexo.dll"));
 }
 
-std::string Journal() { return Standin()->Journal(); }
+// The instance's own calls.  Documents reach it as streams, whose delivery
+// the download tests follow; here they are left out of the journal.
+std::string Journal()
+{
+    std::string journal;
+    for (int i = 0; const StandinEntry* entry = Standin()->Entry(i); ++i) {
+        const std::string call = entry->call;
+        if (call == "NPP_NewStream" || call == "NPP_WriteReady" || call == "NPP_Write" ||
+            call == "NPP_DestroyStream")
+            continue;
+        journal += call + "(" + entry->arguments + ")\n";
+    }
+    return journal;
+}
+
+bool StreamOpened(const char* url)
+{
+    const std::string wanted = std::string("url=\"") + url + "\"";
+    for (int i = 0; const StandinEntry* entry = Standin()->Entry(i); ++i)
+        if (std::string(entry->call) == "NPP_NewStream" &&
+            std::string(entry->arguments).find(wanted) != std::string::npos)
+            return true;
+    return false;
+}
 
 std::string Handshake()
 {
@@ -272,6 +295,7 @@ TEST_F(ControlHost, SrcTransitionsOfAnActiveControl)
     // The first document: a stream into the existing instance, no re-creation.
     EXPECT_EQ(control.PutSrc(L"http://127.0.0.1/a.fexo"), S_OK);
     EXPECT_EQ(Journal(), "");
+    EXPECT_TRUE(StreamOpened("http://127.0.0.1/a.fexo"));
     EXPECT_EQ(sizes.Take(), std::vector<std::string>{});
 
     // Replaced, or the same address again: destroyed and created anew, with
@@ -300,6 +324,7 @@ TEST_F(ControlHost, SrcTransitionsOfAnActiveControl)
     Standin()->Reset();
     EXPECT_EQ(control.PutSrc(L"http://127.0.0.1/c.fexo"), S_OK);
     EXPECT_EQ(Journal(), "");
+    EXPECT_TRUE(StreamOpened("http://127.0.0.1/c.fexo"));
     EXPECT_EQ(sizes.Take(), std::vector<std::string>{});
 }
 
@@ -321,9 +346,8 @@ void PutText(IFexoCtl* control, HRESULT (STDMETHODCALLTYPE IFexoCtl::*setter)(BS
     SysFreeString(text);
 }
 
-// Stored properties reach the list.  The property setters land with the
-// automation interface; enable this once they do.
-TEST_F(ControlHost, DISABLED_StoredPropertiesBecomeTheArgumentList)
+// Stored properties reach the list.
+TEST_F(ControlHost, StoredPropertiesBecomeTheArgumentList)
 {
     Control control;
     PutText(control.fexo, &IFexoCtl::put_Zoom, L"150");
@@ -343,7 +367,7 @@ TEST_F(ControlHost, DISABLED_StoredPropertiesBecomeTheArgumentList)
     EXPECT_EQ(other.fexo->put_MagSize(12), S_OK);
     Standin()->Reset();
     other.Activate();
-    EXPECT_EQ(Journal(), New(13, std::string(kDefaultArguments) +
+    EXPECT_EQ(Journal(), New(12, std::string(kDefaultArguments) +
                                      " PAGE=\"\\xc3\\xa9t\\xc3\\xa9\" ZOOM=\"\\xe9t\\xe9\""
                                      " MAGSIZE=\"12\" USERID=\"user\" PASSWORD=\"secret\"") +
                              kSetWindow);
@@ -355,7 +379,7 @@ TEST_F(ControlHost, DISABLED_StoredPropertiesBecomeTheArgumentList)
     EXPECT_EQ(other.PutSrc(L"http://127.0.0.1/a.fexo"), S_OK);
     EXPECT_EQ(other.PutSrc(L"http://127.0.0.1/b.fexo"), S_OK);
     EXPECT_EQ(Journal(), kDestroy +
-                             New(9, std::string(kDefaultArguments) +
+                             New(10, std::string(kDefaultArguments) +
                                             " ZOOM=\"\\xe9t\\xe9\" ROTATE=\"0\" MAGSIZE=\"12\"") +
                              kSetWindow)
         << "no page, no credentials the second time";
