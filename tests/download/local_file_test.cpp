@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
+#include "test_bytes.h"
 #include "hosted_control.h"
 #include "message_box_watcher.h"
 
@@ -21,15 +22,7 @@ std::string Utf8(const std::wstring& text)
     return result;
 }
 
-std::string Bytes(size_t count, unsigned seed)
-{
-    std::string bytes(count, '\0');
-    for (size_t i = 0; i < count; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        bytes[i] = static_cast<char>(seed >> 16);
-    }
-    return bytes;
-}
+using fexo::test::Bytes;
 
 class LocalFile : public testing::Test {
 protected:

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
+#include "test_bytes.h"
 #include "hosted_control.h"
 #include "loopback_http_server.h"
 #include "server_dll.h"
@@ -15,15 +16,7 @@ using namespace fexo::test;
 
 namespace {
 
-std::string Bytes(size_t count, unsigned seed)
-{
-    std::string bytes(count, '\0');
-    for (size_t i = 0; i < count; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        bytes[i] = static_cast<char>(seed >> 16);
-    }
-    return bytes;
-}
+using fexo::test::Bytes;
 
 class Network : public testing::Test {
 protected:
