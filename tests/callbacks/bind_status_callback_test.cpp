@@ -14,11 +14,14 @@
 #include "download/download_list.h"
 #include "plugin_table_double.h"
 #include "test_container.h"
+#include "test_protocol.h"
 
 using fexo::download::dataDownLoad;
 using fexo::download::DownloadList;
 using fexo::download::xCBindStatusCallback;
 using fexo::test::PumpMessages;
+using fexo::test::TestProtocol;
+using fexo::test::TestProtocolFactory;
 using fexo::test::ThePluginTable;
 
 namespace {
@@ -27,26 +30,8 @@ namespace {
 const CLSID kDrivenProtocol = {0x8d2c61b4, 0x3e5a, 0x4f07, {0xb1, 0xc9, 0x6a, 0x7e, 0x0d, 0x2f, 0x4b, 0x58}};
 
 // Holds the sink the URL machinery gives it; the test reports through it.
-class DrivenProtocol final : public IInternetProtocol {
+class DrivenProtocol final : public TestProtocol {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IInternetProtocolRoot) ||
-            IsEqualIID(iid, IID_IInternetProtocol)) {
-            *out = static_cast<IInternetProtocol*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG refs = --m_refs;
-        if (!refs) delete this;
-        return refs;
-    }
     STDMETHODIMP Start(LPCWSTR, IInternetProtocolSink* sink, IInternetBindInfo*, DWORD,
                        HANDLE_PTR) override
     {
@@ -55,7 +40,6 @@ public:
         sink->ReportProgress(BINDSTATUS_MIMETYPEAVAILABLE, L"application/octet-stream");
         return S_OK;
     }
-    STDMETHODIMP Continue(PROTOCOLDATA*) override { return S_OK; }
     STDMETHODIMP Abort(HRESULT, DWORD) override
     {
         ++aborts;
@@ -67,8 +51,6 @@ public:
         m_sink = nullptr;
         return S_OK;
     }
-    STDMETHODIMP Suspend() override { return E_NOTIMPL; }
-    STDMETHODIMP Resume() override { return E_NOTIMPL; }
     STDMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override
     {
         const size_t count = std::min<size_t>(size, m_data.size() - m_position);
@@ -78,9 +60,6 @@ public:
         if (count == 0) return m_complete ? S_FALSE : E_PENDING;
         return S_OK;
     }
-    STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-    STDMETHODIMP LockRequest(DWORD) override { return S_OK; }
-    STDMETHODIMP UnlockRequest() override { return S_OK; }
 
     // More bytes are there; the notification tells the cumulative size.
     void Feed(const std::string& bytes, DWORD flags)
@@ -101,37 +80,10 @@ public:
     int aborts = 0;
 
 private:
-    ULONG m_refs = 1;
     IInternetProtocolSink* m_sink = nullptr;
     std::string m_data;
     size_t m_position = 0;
     bool m_complete = false;
-};
-
-class DrivenFactory : public IClassFactory {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override
-    {
-        *out = nullptr;
-        if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-        if (last) last->Release();
-        last = new DrivenProtocol();
-        return last->QueryInterface(iid, out);
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-
-    DrivenProtocol* last = nullptr;
 };
 
 class Callback : public testing::Test {
@@ -153,7 +105,7 @@ protected:
         EXPECT_EQ(fexo::com::Module::LockCount(), locksBefore) << "every callback object has gone";
         session->UnregisterNameSpace(&factory, L"driven");
         session->Release();
-        if (factory.last) factory.last->Release();
+        if (last) last->Release();
     }
 
     // A record for the decoded address `url`, downloading it.
@@ -162,17 +114,24 @@ protected:
         dataDownLoad& record =
             downloads.Append(std::make_unique<dataDownLoad>(plugin, &plugin, url));
         record.StartNetworkDownload(wideUrl);
-        for (int i = 0; i < 100 && !(factory.last && factory.last->Started()); ++i) {
+        for (int i = 0; i < 100 && !(last && last->Started()); ++i) {
             Sleep(5);
             PumpMessages();
         }
-        EXPECT_TRUE(factory.last && factory.last->Started());
-        return *factory.last;
+        EXPECT_TRUE(last && last->Started());
+        return *last;
     }
 
     LONG locksBefore = 0;
     IInternetSession* session = nullptr;
-    DrivenFactory factory;
+    // Keeps the protocol of the latest binding for the test to drive.
+    DrivenProtocol* last = nullptr;
+    TestProtocolFactory factory{[this] {
+        if (last) last->Release();
+        last = new DrivenProtocol();
+        last->AddRef();
+        return last;
+    }};
     fexo::plugin::PluginInstance plugin;
     DownloadList downloads;
 };

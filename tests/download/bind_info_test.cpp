@@ -8,6 +8,7 @@
 #include <string>
 #include "hosted_control.h"
 #include "stream_journal.h"
+#include "test_protocol.h"
 
 using namespace fexo::test;
 
@@ -25,28 +26,9 @@ struct SeenBind {
 };
 
 // Serves a fixed body for every address of its scheme, all at once.
-class TestProtocol final : public IInternetProtocol {
+class FixedBodyProtocol final : public TestProtocol {
 public:
-    TestProtocol(SeenBind& seen, const std::string& body) : m_seen(seen), m_body(body) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IInternetProtocolRoot) ||
-            IsEqualIID(iid, IID_IInternetProtocol)) {
-            *out = static_cast<IInternetProtocol*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG refs = --m_refs;
-        if (!refs) delete this;
-        return refs;
-    }
+    FixedBodyProtocol(SeenBind& seen, const std::string& body) : m_seen(seen), m_body(body) {}
 
     STDMETHODIMP Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo,
                        DWORD, HANDLE_PTR) override
@@ -68,11 +50,6 @@ public:
         sink->ReportResult(S_OK, 0, nullptr);
         return S_OK;
     }
-    STDMETHODIMP Continue(PROTOCOLDATA*) override { return S_OK; }
-    STDMETHODIMP Abort(HRESULT, DWORD) override { return S_OK; }
-    STDMETHODIMP Terminate(DWORD) override { return S_OK; }
-    STDMETHODIMP Suspend() override { return E_NOTIMPL; }
-    STDMETHODIMP Resume() override { return E_NOTIMPL; }
     STDMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override
     {
         const size_t count = std::min<size_t>(size, m_body.size() - m_position);
@@ -81,46 +58,11 @@ public:
         if (read) *read = static_cast<ULONG>(count);
         return m_position < m_body.size() ? S_OK : S_FALSE;
     }
-    STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-    STDMETHODIMP LockRequest(DWORD) override { return S_OK; }
-    STDMETHODIMP UnlockRequest() override { return S_OK; }
 
 private:
-    ULONG m_refs = 1;
     SeenBind& m_seen;
     std::string m_body;
     size_t m_position = 0;
-};
-
-class TestProtocolFactory : public IClassFactory {
-public:
-    TestProtocolFactory(SeenBind& seen, std::string body) : m_seen(seen), m_body(std::move(body)) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override
-    {
-        *out = nullptr;
-        if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-        auto* protocol = new TestProtocol(m_seen, m_body);
-        const HRESULT hr = protocol->QueryInterface(iid, out);
-        protocol->Release();
-        return hr;
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-
-private:
-    SeenBind& m_seen;
-    std::string m_body;
 };
 
 class BindInfo : public testing::Test {
@@ -139,7 +81,7 @@ protected:
 
     SeenBind seen;
     std::string body = std::string(3000, 'b') + "end";
-    TestProtocolFactory factory{seen, body};
+    TestProtocolFactory factory{[this] { return new FixedBodyProtocol(seen, body); }};
     IInternetSession* session = nullptr;
     HostedControl hosted;
 };
