@@ -6,9 +6,11 @@
 #include <olectl.h>
 #include <objsafe.h>
 #include "FexoCtl.h"
+#include "event_sink.h"
 #include "server_dll.h"
 #include "test_container.h"
 
+using fexo::test::EventSink;
 using fexo::test::ServerDll;
 using fexo::test::TestContainer;
 
@@ -254,43 +256,6 @@ TEST_F(ContainerInterfaces, TheViewAsAMetafilePictureOfTheExtent)
     data->Release();
 }
 
-}  // namespace
-
-namespace {
-
-// An event sink that answers the events interface and counts references.
-class EventSink : public IDispatch {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-                       IsEqualIID(iid, DIID__IFexoCtlEvents)
-                   ? this
-                   : nullptr;
-        if (!*out) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                        UINT*) override
-    {
-        return S_OK;
-    }
-    ULONG refs = 1;
-};
-
 TEST_F(ContainerInterfaces, QuickActivationConnectsTheEventSink)
 {
     EventSink sink;
@@ -302,13 +267,13 @@ TEST_F(ContainerInterfaces, QuickActivationConnectsTheEventSink)
     answer.cbSize = sizeof answer;
     ASSERT_EQ(quick->QuickActivate(&site, &answer), S_OK);
     EXPECT_NE(answer.dwEventCookie, 0u);
-    EXPECT_GT(sink.refs, 1u) << "the connection point holds the sink";
+    EXPECT_GT(sink.References(), 1u) << "the connection point holds the sink";
 
     auto* points = Query<IConnectionPointContainer>(IID_IConnectionPointContainer);
     IConnectionPoint* point = nullptr;
     ASSERT_EQ(points->FindConnectionPoint(DIID__IFexoCtlEvents, &point), S_OK);
     EXPECT_EQ(point->Unadvise(answer.dwEventCookie), S_OK);
-    EXPECT_EQ(sink.refs, 1u);
+    EXPECT_EQ(sink.References(), 1u);
     point->Release();
     points->Release();
     quick->Release();
