@@ -6,10 +6,13 @@
 
 namespace fexo::control {
 
+// True when the plugin has the export and was called.
 template <class Proc, class... Args>
-void CallPlugin(plugin::FexopExport which, Args... args)
+bool CallPlugin(plugin::FexopExport which, Args... args)
 {
-    if (Proc proc = plugin::CPluginModule::Export<Proc>(which)) proc(args...);
+    Proc proc = plugin::CPluginModule::Export<Proc>(which);
+    if (proc) proc(args...);
+    return proc != nullptr;
 }
 
 // The export's answer, or `fallback` without the export.

@@ -6,9 +6,8 @@
 // slot.
 #include <cstring>
 #include "control/fexo_ctl.h"
-#include "plugin/plugin_module.h"
+#include "control/plugin_calls.h"
 
-using fexo::plugin::CPluginModule;
 using fexo::plugin::FexopExport;
 
 namespace {
@@ -108,11 +107,8 @@ void CFexoCtl::UnhookHostWindows()
 // handles its own command, so that printing still does something.
 bool CFexoCtl::SendPrintCommand()
 {
-    auto openDialog =
-        CPluginModule::Export<fexop_OpenDlgCommandProc>(FexopExport::OpenDlgCommand);
-    if (!openDialog) return false;
-    openDialog(m_plugin.Npp(), "CmdPrint");
-    return true;
+    return fexo::control::CallPlugin<fexop_OpenDlgCommandProc>(FexopExport::OpenDlgCommand,
+                                                               m_plugin.Npp(), "CmdPrint");
 }
 
 LRESULT CALLBACK CFexoCtl::DocViewSubclassProc(HWND window, UINT message, WPARAM wParam,
