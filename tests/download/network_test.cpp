@@ -5,6 +5,7 @@
 // destroyed mid-download makes no plugin call afterwards.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <string>
 #include "test_bytes.h"
 #include "hosted_control.h"
@@ -156,6 +157,38 @@ TEST_F(Network, ReloadedInstanceKeepsReceivingTheRunningDownload)
     EXPECT_TRUE(CarriesBody(standin, streams[1], held.body));
     EXPECT_TRUE(CarriesBody(standin, streams[2], second));
     EXPECT_EQ(CallsNamed(standin, "NPP_Destroy").size(), 1u);
+}
+
+TEST_F(Network, BindingThatEndsInsideItsStartLeavesTheControlUsable)
+{
+    // URL monikers end these bindings before BindToStorage returns: an address
+    // left relative (no page to resolve it against) and one they cannot parse.
+    const std::string body = Bytes(700, 10);
+    server.Serve("/later.fexo", {200, body});
+    for (const char* address : {"doc.fexo", "foo:bar"}) {
+        HostedControl control;
+        const std::wstring wide(address, address + std::strlen(address));
+        BSTR text = SysAllocString(wide.c_str());
+        EXPECT_EQ(control.Control()->put_SRC(text), S_OK) << address;
+        SysFreeString(text);
+        PumpFor(300);
+        const std::string announced = "NPP_NewStream(" + Announcement(address) + ")\n";
+        const std::string journal = control.Journal();
+        EXPECT_TRUE(journal == announced ||
+                    journal == announced + "NPP_DestroyStream(stream=1 reason=0)\n")
+            << address << ":\n" << journal;
+
+        control.Standin()->Reset();
+        text = SysAllocString(server.WideUrl("/later.fexo").c_str());
+        EXPECT_EQ(control.Control()->put_SRC(text), S_OK);
+        SysFreeString(text);
+        EXPECT_TRUE(PumpUntil([&] { return !CallsNamed(standin, "NPP_DestroyStream").empty(); }))
+            << address;
+        const auto streams = JournaledStreams(standin);
+        ASSERT_EQ(streams.size(), 1u) << address;
+        EXPECT_TRUE(CarriesBody(standin, streams.begin()->second, body)) << address;
+        EXPECT_EQ(control.Destroy(), 0u) << address;
+    }
 }
 
 TEST_F(Network, DestroyedControlAbortsItsDownloadAndNeverCallsThePluginAgain)
