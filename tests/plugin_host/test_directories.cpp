@@ -17,16 +17,16 @@ ScratchDirectory::ScratchDirectory(const std::string& name)
 {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    // Wine reuses process ids, and an earlier run may have left its directory
-    // behind (a module loaded from it keeps its file): take the first free name.
+    // Process ids come back, and an earlier run may have left its directory
+    // (a module loaded from it keeps its file): take the first free name.
     const std::string stem = std::string(temp) + "fexo_" + name + "_" +
                              std::to_string(GetCurrentProcessId()) + "_";
-    for (unsigned attempt = 0;; ++attempt) {
-        m_path = stem + std::to_string(attempt) + "\\";
+    for (unsigned n = 0;; ++n) {
+        m_path = stem + std::to_string(n) + "\\";
         if (CreateDirectoryA(m_path.c_str(), nullptr)) return;
-        if (GetLastError() != ERROR_ALREADY_EXISTS || attempt == 999) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
-    ADD_FAILURE() << "no directory " << m_path;
+    ADD_FAILURE() << m_path;
 }
 
 ScratchDirectory::~ScratchDirectory()
