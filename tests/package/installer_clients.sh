@@ -33,12 +33,15 @@ snapshot() {
 import sys
 from installer_source import read_export, added
 for key, values in sorted(added(read_export(sys.argv[1]), read_export(sys.argv[2])).items()):
-    if not key.startswith("Installer\\"):
+    if key.split("\\")[0] != "Installer":
         print(key, sorted((n, v.replace(sys.argv[3], "<module>")) for n, v in values.items()), sep="\t")
 EOF
 }
-same() { cmp -s "$work/$1" "$work/$2"; }
-products() { wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s >"$work/uninstall";
+# Differences go to the log (descriptor 3), since check silences the command.
+exec 3>&1
+same() { diff "$work/$1" "$work/$2" | head -20 >&3; cmp -s "$work/$1" "$work/$2"; }
+products() { "${launcher[@]}" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s </dev/null >"$work/uninstall" 2>&1;
+             grep "FexoControl ($arch)" "$work/uninstall" >&3;
              [ "$(grep -c "FexoControl ($arch)" "$work/uninstall")" = "$1" ]; }
 
 "$root/tools/package" --prebuilt >/dev/null || { echo "FAILED: tools/package"; exit 1; }
@@ -46,25 +49,29 @@ version=$("$tool" version "$out/$arch/FexoCntl.DLL")
 msi=$out/FexoControl-$version-$arch.msi
 folder='C:\Program Files\FexoControl' system='C:\windows\system32'
 [ "$arch" = x86 ] && folder='C:\Program Files (x86)\FexoControl' system='C:\windows\syswow64'
-installed="$folder\\FexoCntl.DLL"
+installed="$folder\\FexoCntl.DLL" unix_folder="$prefix/drive_c/$(tr '\\' / <<<"${folder:3}")"
 
 WINEPREFIX=$prefix wineserver -k 2>/dev/null; rm -rf "$prefix"
+script=$(win "$root/tests/registration/create_control.js")
+# The script host registers its own type library on its first run.
+wine "$system\cscript.exe" //nologo "$script"
 wine reg export 'HKLM\Software\Classes' "$(win "$work/fresh.reg")"
 # What the module registers itself from the installed place, and what unregistration
 # leaves; then back to the fresh state.
-wine cmd /c mkdir "$folder"
-wine cmd /c copy "$(win "$out/$arch/FexoCntl.DLL")" "$installed"
-wine "$system\regsvr32" /s "$installed" && snapshot registered
-wine "$system\regsvr32" /u /s "$installed" && snapshot unregistered
+mkdir -p "$unix_folder" && cp "$out/$arch/FexoCntl.DLL" "$unix_folder/"
+wine "$system\regsvr32.exe" /s "$installed" && snapshot registered
+wine "$system\regsvr32.exe" /u /s "$installed" && snapshot unregistered
 while IFS=$'\t' read -r key _; do wine reg delete "HKLM\\Software\\Classes\\$key" /f; done <"$work/unregistered"
-wine cmd /c del "$installed"
+rm -r "$unix_folder"
 snapshot clean
 
 # An older release, to be replaced: another product code and package code, lower version.
 cp "$msi" "$work/older.msi"
-msibuild "$work/older.msi" -s "Installation Database" Harrowmark "$arch;1033" "{6E1A2F00-3C4B-4D5E-8F60-718293A4B5C6}" \
-    -q "UPDATE Property SET Value = '6.0.0' WHERE Property = 'ProductVersion'" \
-    -q "UPDATE Property SET Value = '{6E1A2F01-3C4B-4D5E-8F60-718293A4B5C6}' WHERE Property = 'ProductCode'"
+msibuild "$work/older.msi" -s "Installation Database" Harrowmark "$arch;1033" "{6E1A2F00-3C4B-4D5E-8F60-718293A4B5C6}"
+for update in "'6.0.0' WHERE Property = 'ProductVersion'" \
+              "'{6E1A2F01-3C4B-4D5E-8F60-718293A4B5C6}' WHERE Property = 'ProductCode'"; do
+    msibuild "$work/older.msi" -q "UPDATE Property SET Value = $update"
+done
 
 check "the prefix is clean before installing" test ! -s "$work/clean"
 check "the older release installs" wine msiexec /i "$(win "$work/older.msi")" /qn
@@ -75,14 +82,13 @@ snapshot installed
 check "the installed registry is what regsvr32 registers" same installed registered
 check "the upgrade left the same registry" same upgraded registered
 check "one product is installed" products 1
-script=$(win "$root/tests/registration/create_control.js")
-check "the script host creates the installed control" wine "$system\cscript" //nologo "$script"
+check "the script host creates the installed control" wine "$system\cscript.exe" //nologo "$script"
 check "msiexec /x uninstalls" wine msiexec /x "$(win "$msi")" /qn
 snapshot uninstalled
 check "uninstalling leaves what unregistration leaves" same uninstalled unregistered
 check "no product is left" products 0
-check "the script host cannot create it once uninstalled" eval '! wine "$system\cscript" //nologo "$script"'
-check "the installed file is gone" test ! -e "$prefix/drive_c/$(tr '\\' / <<<"${folder:3}")/FexoCntl.DLL"
+check "the script host cannot create it once uninstalled" eval '! wine "$system\cscript.exe" //nologo "$script"'
+check "the installed file is gone" test ! -e "$unix_folder/FexoCntl.DLL"
 
 ca=()
 [ -z "${FEXO_SIGNING_PFX:-}" ] && ca=(-CAfile "$out/test-signing/cert.pem")

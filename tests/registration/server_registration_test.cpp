@@ -2,7 +2,6 @@
 // calls them: every entry with its exact data and byte length, a second
 // registration, and what unregistration leaves.
 #include <gtest/gtest.h>
-#include <shellapi.h>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -10,6 +9,7 @@
 #include "FexoCtl.h"
 #include "registry_tree.h"
 #include "server_dll.h"
+#include <shellapi.h>
 
 using namespace fexo::test;
 
