@@ -51,7 +51,8 @@ folder='C:\Program Files\FexoControl' system='C:\windows\system32'
 [ "$arch" = x86 ] && folder='C:\Program Files (x86)\FexoControl' system='C:\windows\syswow64'
 installed="$folder\\FexoCntl.DLL" unix_folder="$prefix/drive_c/$(tr '\\' / <<<"${folder:3}")"
 
-WINEPREFIX=$prefix wineserver -k 2>/dev/null; rm -rf "$prefix"
+[ -d "$prefix" ] && "$root/tools/wine-run" --stop "$prefix"
+rm -rf "$prefix"
 script=$(win "$root/tests/registration/create_control.js")
 # The script host registers its own type library on its first run.
 wine "$system\cscript.exe" //nologo "$script"
