@@ -88,24 +88,21 @@ def registry_rows(entries, module, arch):
             folder = "[ProgramFiles64Folder]" if arch == "x64" else "[ProgramFilesFolder]"
             value = value.replace(module.rpartition("\\")[0], folder + "FexoControl")
             named = f" Name={quoteattr(name)}" if name else ""
-            rows.append(f'<RegistryValue Root="HKCR" Key={quoteattr(installed_key(key, arch))}{named} '
+            rows.append(f'<RegistryValue Root="HKCR" Key={quoteattr(key)}{named} '
                         f'Type="string" Value={quoteattr(value)}/>')
     return rows
 
 
-def installed_key(key, arch):
-    # A 32-bit registration names the type library's 32-bit file entry.
-    return re.sub(r"\\win64$", r"\\win32", key) if arch == "x86" else key
-
-
-def key_queries(entries, new_keys, component, arch, delete):
+def key_queries(entries, new_keys, component, delete):
     """Registry rows for the new keys: created at install ("+"), and with `delete` also
     deleted whole at uninstall ("*"), as unregistration deletes them."""
     queries = []
     for number, key in enumerate(sorted(k for k in entries if k in new_keys)):
+        if "'" in key:
+            sys.exit(f"{key}: a quote in a key name")
         if delete or not entries[key]:
             queries.append("INSERT INTO Registry (Registry, Root, `Key`, Name, Component_) VALUES "
-                           f"('{component}Key{number}', 0, '{installed_key(key, arch)}', "
+                           f"('{component}Key{number}', 0, '{key}', "
                            f"'{'*' if delete else '+'}', '{component}')")
     return queries
 
@@ -113,10 +110,6 @@ def key_queries(entries, new_keys, component, arch, delete):
 def source(arch, version, before, registered, unregistered, out):
     module = registered_module_path(registered)
     written = added(registered, before)
-    if arch == "x86":
-        # The 64-bit registration also writes the 32-bit view, where a 32-bit one writes
-        # its plain keys.
-        written = {key: values for key, values in written.items() if not key.startswith("Wow6432Node\\")}
     # What unregistration leaves (the file associations) stays at uninstall too.
     kept = added(unregistered, before)
     removed = {key: values for key, values in written.items() if key not in kept}
@@ -128,8 +121,8 @@ def source(arch, version, before, registered, unregistered, out):
     kept_rows = "\n          ".join(registry_rows(kept, module, arch))
     # Permanent (16), with its registry key path (4), in the 64-bit view on x64 (256).
     permanent = 16 + 4 + (256 if arch == "x64" else 0)
-    queries = key_queries(removed, new_keys, "Module", arch, True) + \
-        key_queries(kept, new_keys, "FileAssociations", arch, False) + \
+    queries = key_queries(removed, new_keys, "Module", True) + \
+        key_queries(kept, new_keys, "FileAssociations", False) + \
         [f"UPDATE Component SET Attributes = {permanent} WHERE Component = 'FileAssociations'"]
     open(out + ".sql", "w").write("\n".join(queries) + "\n")
     open(out + ".wxs", "w").write(f"""<?xml version="1.0" encoding="utf-8"?>

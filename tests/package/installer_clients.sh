@@ -24,11 +24,11 @@ check() {  # check WHAT COMMAND...: the command's status is the verdict
 run() { "$@" </dev/null >/dev/null 2>&1; }
 win() { local path=$1; echo "Z:${path//\//\\}"; }
 wine() { run "${launcher[@]}" "$@"; }
-# The registry below Classes that differs from the fresh prefix, with the module's path
-# as <module> (msiexec's own records under Installer left out).
+# The registry below Classes, as the build's own programs see it, that differs from the
+# fresh prefix, with the module's path as <module> (msiexec's own records left out).
 snapshot() {
     rm -f "$work/$1.reg"
-    wine reg export 'HKLM\Software\Classes' "$(win "$work/$1.reg")" /y
+    wine "$system\reg.exe" export 'HKLM\Software\Classes' "$(win "$work/$1.reg")" /y
     PYTHONPATH=$root/tools python3 - "$work/$1.reg" "$work/fresh.reg" "$installed" >"$work/$1" <<'EOF'
 import sys
 from installer_source import read_export, added
@@ -40,7 +40,7 @@ EOF
 # Differences go to the log (descriptor 3), since check silences the command.
 exec 3>&1
 same() { diff "$work/$1" "$work/$2" | head -20 >&3; cmp -s "$work/$1" "$work/$2"; }
-products() { "${launcher[@]}" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s </dev/null >"$work/uninstall" 2>&1;
+products() { "${launcher[@]}" "$system\reg.exe" query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s </dev/null >"$work/uninstall" 2>&1;
              grep "FexoControl ($arch)" "$work/uninstall" >&3;
              [ "$(grep -c "FexoControl ($arch)" "$work/uninstall")" = "$1" ]; }
 
@@ -56,7 +56,7 @@ rm -rf "$prefix"
 script=$(win "$root/tests/registration/create_control.js")
 # The script host registers its own type library on its first run.
 wine "$system\cscript.exe" //nologo "$script"
-wine reg export 'HKLM\Software\Classes' "$(win "$work/fresh.reg")"
+wine "$system\reg.exe" export 'HKLM\Software\Classes' "$(win "$work/fresh.reg")" /y
 # What the module registers itself from the installed place, and what unregistration
 # leaves; then back to the fresh state.
 mkdir -p "$unix_folder" && cp "$out/$arch/FexoCntl.DLL" "$unix_folder/"
@@ -68,7 +68,8 @@ snapshot clean
 
 # An older release, to be replaced: another product code and package code, lower version.
 cp "$msi" "$work/older.msi"
-msibuild "$work/older.msi" -s "Installation Database" Harrowmark "$arch;1033" "{6E1A2F00-3C4B-4D5E-8F60-718293A4B5C6}"
+msibuild "$work/older.msi" -s "Installation Database" Harrowmark "$(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')" \
+    "{6E1A2F00-3C4B-4D5E-8F60-718293A4B5C6}"
 for update in "'6.0.0' WHERE Property = 'ProductVersion'" \
               "'{6E1A2F01-3C4B-4D5E-8F60-718293A4B5C6}' WHERE Property = 'ProductCode'"; do
     msibuild "$work/older.msi" -q "UPDATE Property SET Value = $update"
