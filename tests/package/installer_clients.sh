@@ -1,5 +1,5 @@
 #!/bin/bash
-# The packages of tools/package through the clients that use them, in a fresh prefix:
+# The packages that tools/package made, through the clients that use them, in a fresh prefix:
 # msiexec installs what regsvr32 registers and removes what it unregisters; installing
 # twice and upgrading leave one product; the script host creates the installed control;
 # osslsigncode accepts every signed file and refuses a changed one; the cabinet holds the
@@ -44,7 +44,6 @@ products() { "${launcher[@]}" "$system\reg.exe" query 'HKLM\Software\Microsoft\W
              grep "FexoControl ($arch)" "$work/uninstall" >&3;
              [ "$(grep -c "FexoControl ($arch)" "$work/uninstall")" = "$1" ]; }
 
-"$root/tools/package" --prebuilt >/dev/null || { echo "FAILED: tools/package"; exit 1; }
 version=$("$tool" version "$out/$arch/FexoCntl.DLL")
 msi=$out/FexoControl-$version-$arch.msi
 folder='C:\Program Files\FexoControl' system='C:\windows\system32'
