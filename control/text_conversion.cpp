@@ -45,11 +45,12 @@ std::optional<std::string> FromWide(UINT codePage, const wchar_t* text, std::siz
     return result;
 }
 
-// `length` bytes and the zero after them.
+// `length` bytes and the zero after them.  Bytes that are not UTF-8 make
+// no text rather than replacement characters.
 com::Bstr ToBstr(UINT codePage, const char* text, std::size_t length)
 {
     if (!text || length >= INT_MAX) return {};
-    const DWORD flags = 0;
+    const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
     const int count = static_cast<int>(length + 1);
     int wideLength = MultiByteToWideChar(codePage, flags, text, count, nullptr, 0);
     if (wideLength <= 0) return {};

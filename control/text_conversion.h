@@ -25,8 +25,8 @@ std::optional<std::string> ConvertText(const wchar_t* text, TextEncoding encodin
 // end at their first zero; these do not).
 std::optional<std::string> WholeBstrToAnsi(BSTR text);
 
-// The plugin's 8-bit text as an automation string (null stays null).
-// Throws com::OutOfMemory.
+// The plugin's 8-bit text as an automation string: null, and UTF-8 that does
+// not convert, give null.  Throws com::OutOfMemory.
 com::Bstr AnsiToBstr(const char* text);
 com::Bstr Utf8ToBstr(const char* text);
 com::Bstr WholeAnsiToBstr(const std::string& text);
