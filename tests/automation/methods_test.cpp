@@ -74,6 +74,7 @@ TEST_F(Methods, DialogCommandsPassTheirNames)
               "fexop_OpenDlgCommand(command=\"CmdPreferences\")\n"
               "fexop_OpenDlgCommand(command=\"CmdAboutFexo\")\n");
     EXPECT_EQ(standin->Entry(0)->instance, instance);
+    EXPECT_EQ(standin->Entry(0)->ndata, static_cast<void*>(control)) << "the control object";
 }
 
 TEST_F(Methods, DocumentInformationNeedsMoreThanOnePage)
