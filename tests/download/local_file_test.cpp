@@ -120,19 +120,6 @@ TEST_F(LocalFile, CapitalSchemeAndEscapesAreDecodedForStreamAndPath)
                   "NPP_DestroyStream(stream=1 reason=0)\n");
 }
 
-TEST_F(LocalFile, EscapedNameOpensTheFileAndTheQueryIsCut)
-{
-    const std::string bytes = Bytes(100, 3);
-    Place(L"with space.fexo", bytes);
-    const std::wstring url = L"FILE:///" + ForwardSlashes(directory) + L"/with%20space.fexo?page=2";
-    EXPECT_EQ(hosted.SetSource(url), S_OK);
-    EXPECT_EQ(hosted.Journal(),
-              Announced("FILE:///" + Utf8(ForwardSlashes(directory)) + "/with space.fexo?page=2") +
-                  "NPP_WriteReady(stream=1)\n"
-                  "NPP_Write(stream=1 offset=0 length=100 crc=" + Crc(bytes, 0, 100) + ")\n"
-                  "NPP_DestroyStream(stream=1 reason=0)\n");
-}
-
 TEST_F(LocalFile, PluginTakingNothingLosesEachBlockButOffsetsAdvance)
 {
     const std::string bytes = Bytes(10000, 4);
