@@ -12,7 +12,11 @@ namespace {
 
 struct Tracked : GPEnabled {
     explicit Tracked(LONG* destroyed) : destroyed(destroyed) {}
-    ~Tracked() override { InterlockedIncrement(destroyed); }
+    ~Tracked() { InterlockedIncrement(destroyed); }
+    void* G_THISCALL DeletingDestructor(unsigned flags) override
+    {
+        return GDestroyEntry(this, flags);
+    }
     LONG* destroyed;
 };
 
