@@ -25,7 +25,8 @@ GMonitor& GSmartPointerMonitor();
 // give a virtual destructor two entries and free through the second, so no
 // class here has a virtual destructor: entry 0 is this explicit virtual
 // function, and the destructors are plain.  A derived class whose own
-// destructor must run overrides entry 0 with GDestroyEntry(this, flags).
+// destructor or operator delete must run overrides entry 0 with
+// GDestroyEntry(this, flags).
 #if defined(__i386__)
 #define G_THISCALL __attribute__((thiscall))
 #else
@@ -61,12 +62,19 @@ public:
     int32_t count = 0;
 };
 
-// What entry 0 does for a class T of this module.
+// What entry 0 does for a class T of this module.  T is the object's own
+// class here, so deleting through it needs no virtual destructor.
 template <class T>
 void* GDestroyEntry(T* object, unsigned flags)
 {
-    object->~T();
-    if (flags & kGDeleteMemory) ::operator delete(object);
+    if (!(flags & kGDeleteMemory)) {
+        object->~T();
+        return object;
+    }
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdelete-non-virtual-dtor"
+    delete object;
+#pragma GCC diagnostic pop
     return object;
 }
 
