@@ -27,25 +27,6 @@ char g_journal[1 << 16];
 size_t g_journalLength = 0;
 ForeignCounts g_counts = {};
 
-size_t CopyText(char* buffer, size_t capacity, size_t at, const char* text);
-
-void Put(const char* text)
-{
-    g_journalLength = CopyText(g_journal, sizeof g_journal, g_journalLength, text);
-}
-
-void PutNumber(long value)
-{
-    char digits[24];
-    char* end = digits + sizeof digits - 1;
-    *end = '\0';
-    const bool negative = value < 0;
-    unsigned long magnitude = negative ? 0 - static_cast<unsigned long>(value) : value;
-    do *--end = static_cast<char>('0' + magnitude % 10); while (magnitude /= 10);
-    if (negative) *--end = '-';
-    Put(end);
-}
-
 size_t Length(const char* text)
 {
     size_t length = 0;
@@ -59,6 +40,31 @@ size_t CopyText(char* buffer, size_t capacity, size_t at, const char* text)
     for (; text && *text && at + 1 < capacity; ++text) buffer[at++] = *text;
     buffer[at] = '\0';
     return at;
+}
+
+void Add(const char* text)
+{
+    g_journalLength = CopyText(g_journal, sizeof g_journal, g_journalLength, text);
+}
+
+void Add(long value)
+{
+    char digits[24];
+    char* end = digits + sizeof digits - 1;
+    *end = '\0';
+    const bool negative = value < 0;
+    unsigned long magnitude = negative ? 0 - static_cast<unsigned long>(value) : value;
+    do *--end = static_cast<char>('0' + magnitude % 10); while (magnitude /= 10);
+    if (negative) *--end = '-';
+    Add(end);
+}
+
+// One journal line made of texts and numbers.
+template <class... Parts>
+void Record(Parts... parts)
+{
+    (Add(parts), ...);
+    Add("\n");
 }
 
 // --- The published NPAPI records, 4.x Windows layout.
@@ -97,14 +103,10 @@ struct PasswordRequest {
     char userId[128];
     char password[128];
 };
-static_assert(sizeof(void*) != 4 || (offsetof(PasswordRequest, documentUrl) == 4 &&
-                                     offsetof(PasswordRequest, userId) == 8 &&
-                                     offsetof(PasswordRequest, password) == 136),
-              "the record as the control reads it on 32-bit");
-static_assert(sizeof(void*) != 8 || (offsetof(PasswordRequest, documentUrl) == 8 &&
-                                     offsetof(PasswordRequest, userId) == 16 &&
-                                     offsetof(PasswordRequest, password) == 144),
-              "and naturally aligned on 64-bit");
+constexpr size_t kWord = sizeof(void*);
+static_assert(offsetof(PasswordRequest, documentUrl) == kWord &&
+                  offsetof(PasswordRequest, password) == 2 * kWord + 128,
+              "0, 4, 8 and 136 on 32-bit, naturally aligned on 64-bit");
 
 // --- The support library's string representation as this compiler lays out
 // a class with a virtual destructor: table (entry 0 the scalar deleting
@@ -120,11 +122,7 @@ public:
     virtual ~TextRep()
     {
         ++g_counts.destroyed;
-        Put("rep ");
-        PutNumber(id);
-        Put(" destroyed count=");
-        PutNumber(count);
-        Put("\n");
+        Record("rep ", id, " destroyed count=", count);
         HeapFree(GetProcessHeap(), 0, data);
         data = nullptr;
     }
@@ -137,7 +135,7 @@ public:
     static void operator delete(void*)
     {
         ++g_counts.freed;
-        Put("rep freed\n");
+        Record("rep freed");
     }
 
     int count = 0;
@@ -149,14 +147,10 @@ private:
     void Wrong(int entry, unsigned flags)
     {
         ++g_counts.wrongEntries;
-        Put("rep entry ");
-        PutNumber(entry);
-        Put(" flags=");
-        PutNumber(flags);
-        Put("\n");
+        Record("rep entry ", entry, " flags=", flags);
     }
 };
-static_assert(offsetof(TextRep, data) == (sizeof(void*) == 4 ? 12 : 16), "the shared part");
+static_assert(offsetof(TextRep, data) == kWord + 8, "table, count, length, then the text");
 
 // The caller's string object: the representation and the current text.
 struct TextSlot {
@@ -172,43 +166,32 @@ void(CCALL* g_complex)(Instance*, const char*, const char*, const char*, const c
                        int, int, int, int) = nullptr;
 void(CCALL* g_password)(Instance*, PasswordRequest*, int*) = nullptr;
 
-void Line(const char* call, const char* a = nullptr, const char* b = nullptr)
-{
-    Put(call);
-    if (a) (Put(" "), Put(a));
-    if (b) (Put(" "), Put(b));
-    Put("\n");
-}
-
 // --- The plugin table's entries.
 short CCALL New(char* type, Instance* instance, unsigned short mode, short argc, char** names,
                 char** values, void*)
 {
     g_instance = instance;
     instance->pdata = &g_instance;  // the plugin's own: the instance exists
-    Put("NPP_New ");
-    Put(type);
-    Put(" mode=");
-    PutNumber(mode);
-    for (short i = 0; i < argc; ++i) (Put(" "), Put(names[i]), Put("="), Put(values[i]));
-    Put("\n");
+    Add("NPP_New ");
+    Add(type);
+    Add(" mode=");
+    Add(mode);
+    for (short i = 0; i < argc; ++i) (Add(" "), Add(names[i]), Add("="), Add(values[i]));
+    Record();
     return 0;
 }
 
 short CCALL Destroy(Instance*, void**)
 {
-    Line("NPP_Destroy");
+    Record("NPP_Destroy");
     g_instance = nullptr;
     return 0;
 }
 
 short CCALL SetWindow(Instance*, Window* window)
 {
-    Put("NPP_SetWindow ");
-    PutNumber(static_cast<long>(window->width));
-    Put("x");
-    PutNumber(static_cast<long>(window->height));
-    Put(window->window ? " window\n" : " no window\n");
+    Record("NPP_SetWindow ", window->width, "x", window->height,
+           window->window ? " window" : " no window");
     return 0;
 }
 
@@ -217,15 +200,7 @@ short CCALL NewStream(Instance*, char* type, Stream* stream, unsigned char seeka
 {
     stream->pdata = nullptr;  // the plugin's own: bytes taken so far
     *streamType = 1;
-    Put("NPP_NewStream ");
-    Put(type);
-    Put(" ");
-    Put(stream->url);
-    Put(" end=");
-    PutNumber(static_cast<long>(stream->end));
-    Put(" seekable=");
-    PutNumber(seekable);
-    Put("\n");
+    Record("NPP_NewStream ", type, " ", stream->url, " end=", stream->end, " seekable=", seekable);
     return 0;
 }
 
@@ -234,20 +209,15 @@ int CCALL WriteReady(Instance*, Stream*) { return 1000; }
 int CCALL Write(Instance*, Stream* stream, int offset, int length, void*)
 {
     const size_t taken = reinterpret_cast<size_t>(stream->pdata);
-    if (static_cast<size_t>(offset) != taken) Line("NPP_Write at an unexpected offset");
+    if (static_cast<size_t>(offset) != taken) Record("NPP_Write at an unexpected offset");
     stream->pdata = reinterpret_cast<void*>(taken + length);
     return length;
 }
 
 short CCALL DestroyStream(Instance*, Stream* stream, short reason)
 {
-    Put("NPP_DestroyStream ");
-    Put(stream->url);
-    Put(" bytes=");
-    PutNumber(static_cast<long>(reinterpret_cast<size_t>(stream->pdata)));
-    Put(" reason=");
-    PutNumber(reason);
-    Put("\n");
+    Record("NPP_DestroyStream ", stream->url, " bytes=", reinterpret_cast<size_t>(stream->pdata),
+           " reason=", reason);
     return 0;
 }
 
@@ -267,9 +237,7 @@ void Answer(const char* name, TextSlot* text)
 // --- Entry points, exports and the tests' own exports.
 EXPORT short STDCALL NP_GetEntryPoints(PluginTable* table)
 {
-    Put("NP_GetEntryPoints size=");
-    PutNumber(table->size);
-    Put("\n");
+    Record("NP_GetEntryPoints size=", table->size);
     table->newp = reinterpret_cast<Fn>(New);
     table->destroy = reinterpret_cast<Fn>(Destroy);
     table->setwindow = reinterpret_cast<Fn>(SetWindow);
@@ -283,24 +251,20 @@ EXPORT short STDCALL NP_GetEntryPoints(PluginTable* table)
 EXPORT short STDCALL NP_Initialize(BrowserTable* browser)
 {
     g_browser = browser;
-    Put("NP_Initialize size=");
-    PutNumber(browser->size);
-    Put(" version=");
-    PutNumber(browser->version);
-    Put("\n");
+    Record("NP_Initialize size=", browser->size, " version=", browser->version);
     return 0;
 }
 
 EXPORT short STDCALL NP_Shutdown(void)
 {
-    Line("NP_Shutdown");
+    Record("NP_Shutdown");
     return 0;
 }
 
 // Exports whose arguments this plugin need not read: journaled by name.  The
 // caller cleans the stack (cdecl), so one empty signature fits them all.
 #define JOURNALED_EXPORT(name) \
-    EXPORT int CCALL name(void) { return Line(#name), 0; }
+    EXPORT int CCALL name(void) { return Record(#name), 0; }
 JOURNALED_EXPORT(fexop_WriteDebugInfoToFile)
 JOURNALED_EXPORT(fexop_GetDocPagesCount)
 JOURNALED_EXPORT(fexop_GetDocFormatVersion)
@@ -327,14 +291,14 @@ JOURNALED_EXPORT(fexop_Redraw)
 
 EXPORT void CCALL fexop_GetDocType(Instance*, wchar_t** docType)
 {
-    Line("fexop_GetDocType");
+    Record("fexop_GetDocType");
     *docType = SysAllocString(L"foreign document");
 }
 
 EXPORT void CCALL fexop_GetProperty(Instance*, const char* name, TextSlot* text, double* number,
                                     int* integer, short* shortInteger, bool* flag)
 {
-    Line("fexop_GetProperty", name);
+    Record("fexop_GetProperty ", name);
     if (text) Answer(name, text);
     if (number) *number = 2.5;
     if (integer) *integer = 77;
@@ -345,25 +309,24 @@ EXPORT void CCALL fexop_GetProperty(Instance*, const char* name, TextSlot* text,
 EXPORT void CCALL fexop_SetProperty(Instance*, const char* name, const char* text, double,
                                     int, short, bool)
 {
-    Line("fexop_SetProperty", name, text);
+    Record("fexop_SetProperty ", name, " ", text);
 }
 
 EXPORT void CCALL fexop_DoHyperlink(Instance*, const char* url, const char* target,
                                     const char* comment)
 {
-    Put("fexop_DoHyperlink ");
-    Line(url, target, comment);
+    Record("fexop_DoHyperlink ", url, " ", target, " ", comment);
 }
 
-EXPORT void CCALL fexop_ErrorFunc(decltype(g_error) callback) { g_error = callback, Line("fexop_ErrorFunc"); }
-EXPORT void CCALL fexop_EventFunc(decltype(g_event) callback) { g_event = callback, Line("fexop_EventFunc"); }
+EXPORT void CCALL fexop_ErrorFunc(decltype(g_error) callback) { g_error = callback, Record("fexop_ErrorFunc"); }
+EXPORT void CCALL fexop_EventFunc(decltype(g_event) callback) { g_event = callback, Record("fexop_EventFunc"); }
 EXPORT void CCALL fexop_ComplexEventFunc(decltype(g_complex) callback)
 {
-    g_complex = callback, Line("fexop_ComplexEventFunc");
+    g_complex = callback, Record("fexop_ComplexEventFunc");
 }
 EXPORT void CCALL fexop_SetPasswordFunc(decltype(g_password) callback)
 {
-    g_password = callback, Line("fexop_SetPasswordFunc");
+    g_password = callback, Record("fexop_SetPasswordFunc");
 }
 
 EXPORT const char* CCALL foreign_Journal(void) { return g_journal; }
@@ -385,17 +348,7 @@ EXPORT void CCALL foreign_RunCallbacks(void)
     int result = -1;
     g_password(g_instance, &request, &result);
     // Only the first byte of each text may change.
-    Put("password result=");
-    PutNumber(result);
-    Put(" retry=");
-    PutNumber(request.retryCount);
-    Put(" url=");
-    Put(request.documentUrl);
-    Put(" texts=");
-    PutNumber(request.userId[0]);
-    Put(request.userId + 1);
-    Put(",");
-    PutNumber(request.password[0]);
-    Put(request.password + 1);
-    Put("\n");
+    Record("password result=", result, " retry=", request.retryCount, " url=", request.documentUrl,
+           " texts=", request.userId[0], request.userId + 1, ",", request.password[0],
+           request.password + 1);
 }
