@@ -181,7 +181,7 @@ TEST(ForeignPlugin, WholeLifeOfAnInstance)
         ReadEverything(control);
         ClearJournal();
         Foreign<foreign_RunCallbacksProc>("foreign_RunCallbacks")();
-        sink.events.back() = std::regex_replace(sink.events.back(), std::regex(", \\d+,"), ", id,");
+        sink.events.back() = std::regex_replace(sink.events.back(), std::regex(", -?\\d+,"), ", id,");
         EXPECT_EQ(sink.events, (std::vector<std::string>{
                                    "PlugInError(\"foreign error\")",
                                    "PageChange(7)",
