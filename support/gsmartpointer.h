@@ -8,7 +8,6 @@
 // are destroyed outside it.
 #pragma once
 #include <cstdint>
-#include <new>
 #include <type_traits>
 
 class GMonitor;

@@ -7,6 +7,7 @@
 #include <oleauto.h>
 #include <fstream>
 #include <regex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include "FexoCtl.h"
@@ -38,14 +39,14 @@ ForeignCounts Counts()
     return counts;
 }
 
-std::string Narrow(BSTR text)
+// Takes the string (the answers are ASCII).
+std::string Describe(BSTR text)
 {
     std::string narrow;
     for (UINT i = 0; text && i < SysStringLen(text); ++i) narrow += static_cast<char>(text[i]);
     SysFreeString(text);
     return narrow;
 }
-std::string Describe(BSTR text) { return Narrow(text); }
 template <class Number>
 std::string Describe(Number value)
 {
