@@ -24,6 +24,9 @@ ComPtr<xCBindStatusCallback> xCBindStatusCallback::Create()
 
 void xCBindStatusCallback::StartAsyncDownload(dataDownLoad* target, const wchar_t* url)
 {
+    // A binding may end inside BindToStorage, and its end gives up the
+    // record's reference: this object must outlive the call.
+    ComPtr<xCBindStatusCallback> keepAlive(this);
     m_target = target;
     m_totalRead = 0;
     if (FAILED(CreateURLMoniker(nullptr, url, m_moniker.Put()))) return;
