@@ -416,7 +416,6 @@ private:
 // The faults of one cell, with its name; empty when clean.
 std::string RunCell(const Cell& cell)
 {
-    if (getenv("TRACE_CELLS")) { fprintf(stderr, "CELL %s\n", NameOf(cell).c_str()); fflush(stderr); }
     CellRun run(cell);
     run.Run();
     const std::string faults = run.Faults();
@@ -494,25 +493,32 @@ TEST(ReentrancySoak, ReleaseInsideWriteAndSrcInsideNewStreamThousandTimes)
         EXPECT_EQ(RunCell({"NPP_Write", Action::Release, true, false}), "");
         EXPECT_EQ(RunCell({"NPP_NewStream", Action::SrcNetwork, true, false}), "");
     };
+    // Committed private memory, and the handles open (counted by probing the
+    // handle table: Wine's GetProcessHandleCount answers 0).
     auto usage = [] {
-        PROCESS_MEMORY_COUNTERS_EX memory{};
+        PROCESS_MEMORY_COUNTERS memory{};
         memory.cb = sizeof memory;
-        GetProcessMemoryInfo(GetCurrentProcess(),
-                             reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-        DWORD handles = 0;
-        GetProcessHandleCount(GetCurrentProcess(), &handles);
-        return std::make_pair(memory.PrivateUsage, handles);
+        EXPECT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory));
+        unsigned long handles = 0;
+        DWORD flags = 0;
+        for (uintptr_t value = 4; value < 0x10000; value += 4)
+            if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++handles;
+        return std::make_pair(memory.PagefileUsage, handles);
     };
     constexpr int kWarmUp = 100;
     constexpr int kCycles = 1000;
     for (int i = 0; i < kWarmUp; ++i) cycle();
     const auto before = usage();
+    ASSERT_GT(before.first, 0u);
+    ASSERT_GT(before.second, 0u);
     for (int i = kWarmUp; i < kCycles && !HasFailure(); ++i) cycle();
     const auto after = usage();
     std::printf("soak: private bytes %zu -> %zu, handles %lu -> %lu\n",
                 static_cast<size_t>(before.first), static_cast<size_t>(after.first),
                 before.second, after.second);
-    EXPECT_LT(after.first, before.first + 1024 * 1024);
+    // Wine's own caches grow a little with every download (about 1 kB a
+    // cycle measured); a leaked control or record would cost far more.
+    EXPECT_LT(after.first, before.first + 2 * 1024 * 1024);
     EXPECT_LE(after.second, before.second + 10);
 }
 
