@@ -516,9 +516,11 @@ TEST(ReentrancySoak, ReleaseInsideWriteAndSrcInsideNewStreamThousandTimes)
     std::printf("soak: private bytes %zu -> %zu, handles %lu -> %lu\n",
                 static_cast<size_t>(before.first), static_cast<size_t>(after.first),
                 before.second, after.second);
-    // Wine's own caches grow a little with every download (about 1 kB a
-    // cycle measured); a leaked control or record would cost far more.
-    EXPECT_LT(after.first, before.first + 2 * 1024 * 1024);
+    // Every cell already counts the server's objects exactly (the server
+    // must be unloadable after it).  Wine's URL machinery grows by 1 to 2 kB
+    // per cycle here, re-entrant or not (measured with cells that only read
+    // a property): the bound catches a leak of whole buffers or documents.
+    EXPECT_LT(after.first, before.first + 4 * 1024 * 1024);
     EXPECT_LE(after.second, before.second + 10);
 }
 
