@@ -130,18 +130,6 @@ TEST_F(DirectorySearch, BrowserDirectoriesInOrderEachOnce)
                                       "C:\\N63\\Plugins\\"}));
 }
 
-TEST_F(DirectorySearch, ThirtyCandidatesAtMost)
-{
-    for (int version = 10; version < 50; ++version)
-        WriteValue("SOFTWARE\\Netscape\\Netscape Navigator\\" + std::to_string(version) + "\\Main",
-                   "Plugins Directory", "C:\\V" + std::to_string(version));
-    const Directories found = Collect();
-    ASSERT_EQ(found.size(), CandidateList::kCapacity);
-    const std::size_t firstVersion = 1 + DefaultBrowserCandidate().size();
-    EXPECT_EQ(found[firstVersion], "C:\\V10\\");
-    EXPECT_EQ(found.back(), "C:\\V" + std::to_string(10 + 29 - firstVersion) + "\\");
-}
-
 // The scratch HTML file goes into the current directory and is gone after.
 TEST_F(DirectorySearch, ScratchHtmlFileIsWrittenAndDeleted)
 {
