@@ -1,6 +1,7 @@
 // The control as the plugin sees it, through the stand-in's journal: when the
 // module is loaded and shut down, when the instance is created, given its
-// window, replaced and destroyed, and the argument list it is created with.
+// window, replaced and destroyed, and the argument list it is created with;
+// and a process whose plugin arrives after its first control looked for it.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstdlib>
