@@ -2,12 +2,14 @@
 // stand-in plugin received: geturl inside a web browser (a stream, the page
 // window's open, Navigate with its one "_blank" retry) and outside one (a
 // stream, the control's own SRC, a new Internet Explorer), status with the
-// page-change refresh, uagent and the memory functions.
+// page-change refresh, uagent and the memory functions; and the page's
+// location behind put_SRC's page-relative addresses.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <exdisp.h>
 #include <memory>
 #include <string>
+#include <vector>
 #include "browser_objects.h"
 #include "hosted_control.h"
 #include "loopback_http_server.h"
@@ -75,26 +77,36 @@ protected:
     PluginView plugin;
 };
 
-TEST_F(InBrowser, NullInstanceIsRefusedAndTouchesNothing)
+// The table the plugin was given: five services in their slots, none of which
+// touches anything for an instance without a control behind it.
+TEST_F(InBrowser, TheTableOffersFiveServices)
 {
-    const NPNetscapeFuncs* funcs = plugin.Funcs();
-    EXPECT_EQ(funcs->geturl(nullptr, "doc.fexo", nullptr), NPERR_GENERIC_ERROR);
-    EXPECT_EQ(funcs->geturl(nullptr, "doc.fexo", "_blank"), NPERR_GENERIC_ERROR);
-    funcs->status(nullptr, "text");
-    EXPECT_STREQ(funcs->uagent(nullptr), "Mozilla/3.0 (compatible; MSIE 3.0; Windows NT)");
-    EXPECT_EQ(Log(), "");
-    EXPECT_EQ(hosted.Journal(), "");
-}
-
-TEST_F(InBrowser, UserAgentAndMemoryServices)
-{
-    const NPNetscapeFuncs* funcs = plugin.Funcs();
-    EXPECT_STREQ(funcs->uagent(hosted.Instance()), "Mozilla/3.0 (compatible; MSIE 3.0; Windows NT)");
-    void* block = funcs->memalloc(1000);
+    const NPNetscapeFuncs* t = plugin.Funcs();
+    EXPECT_EQ(t->size, sizeof(NPNetscapeFuncs));
+    EXPECT_EQ(t->version, 9);
+    EXPECT_EQ((std::vector<bool>{!!t->geturl, !!t->posturl, !!t->requestread, !!t->newstream,
+                                 !!t->write, !!t->destroystream, !!t->status, !!t->uagent,
+                                 !!t->memalloc, !!t->memfree, !!t->memflush, !!t->reloadplugins,
+                                 !!t->getJavaEnv, !!t->getJavaPeer, !!t->geturlnotify,
+                                 !!t->posturlnotify}),
+              (std::vector<bool>{1, 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
+    const char kAgent[] = "Mozilla/3.0 (compatible; MSIE 3.0; Windows NT)";
+    EXPECT_STREQ(t->uagent(hosted.Instance()), kAgent);
+    EXPECT_STREQ(t->uagent(nullptr), kAgent);
+    void* block = t->memalloc(1000);
     ASSERT_NE(block, nullptr);
     memset(block, 0xAB, 1000);
-    funcs->memfree(block);
-    funcs->memfree(nullptr);
+    t->memfree(block);
+    t->memfree(nullptr);
+
+    NPP_t orphan{nullptr, nullptr};
+    for (NPP instance : {static_cast<NPP>(nullptr), &orphan}) {
+        EXPECT_EQ(t->geturl(instance, "doc.fexo", nullptr), NPERR_GENERIC_ERROR);
+        EXPECT_EQ(t->geturl(instance, "doc.fexo", "_blank"), NPERR_GENERIC_ERROR);
+        t->status(instance, "text");
+    }
+    EXPECT_EQ(Log(), "");
+    EXPECT_EQ(hosted.Journal(), "");
 }
 
 TEST_F(InBrowser, NoTargetStreamsTheResolvedAddressIntoTheSameInstance)
@@ -122,50 +134,44 @@ TEST_F(InBrowser, NoTargetAndEmptyAddressGoesToThePageWindow)
     EXPECT_EQ(hosted.Journal(), "");
 }
 
-TEST_F(InBrowser, TargetIsOpenedByThePageWindow)
+// A target goes to the page window's open; when that fails (S_FALSE too) the
+// named frame is navigated, and a failed navigation retried once into a new
+// window; a new-window target ("_blank", "_new", exact) navigates without
+// retry.  Only S_OK counts.  Address and target come in the ANSI code page
+// (the log shows UTF-8).
+TEST_F(InBrowser, TargetIsOpenedByThePageWindowElseNavigated)
 {
-    EXPECT_EQ(plugin.GetUrl("http://h/a.fexo", "_self"), NPERR_NO_ERROR);
-    EXPECT_EQ(Log(), std::string(kWalk) + "QueryService(IWebBrowserApp)\n" +
-                         Open("http://h/a.fexo", "\"_self\""));
-    EXPECT_EQ(plugin.GetUrl("http://h/b.fexo", "frame1"), NPERR_NO_ERROR);
-    EXPECT_EQ(Log(), Open("http://h/b.fexo", "\"frame1\"")) << "the browser is held once found";
-}
-
-TEST_F(InBrowser, FailedOpenNavigatesTheNamedFrameThenRetriesOnceIntoANewWindow)
-{
-    BrowserObjects_SetOpenResult(objects.get(), E_FAIL);
-    EXPECT_EQ(plugin.GetUrl("http://h/a.fexo", "frame1"), NPERR_NO_ERROR);
-    EXPECT_EQ(Log(), std::string(kWalk) + "QueryService(IWebBrowserApp)\n" +
-                         Open("http://h/a.fexo", "\"frame1\"") +
-                         Navigate("http://h/a.fexo", 0, "\"frame1\""));
-
-    BrowserObjects_QueueNavigateResult(objects.get(), E_FAIL);
-    EXPECT_EQ(plugin.GetUrl("http://h/a.fexo", "frame1"), NPERR_NO_ERROR);
-    EXPECT_EQ(Log(), Open("http://h/a.fexo", "\"frame1\"") +
-                         Navigate("http://h/a.fexo", 0, "\"frame1\"") +
-                         Navigate("http://h/a.fexo", 1, "\"_blank\""));
-
-    BrowserObjects_QueueNavigateResult(objects.get(), E_FAIL);
-    BrowserObjects_QueueNavigateResult(objects.get(), S_FALSE);
-    EXPECT_EQ(plugin.GetUrl("http://h/a.fexo", "_BLANK"), NPERR_GENERIC_ERROR)
-        << "only S_OK counts; _BLANK in capitals is a frame name";
-    EXPECT_EQ(Log(), Open("http://h/a.fexo", "\"_BLANK\"") +
-                         Navigate("http://h/a.fexo", 0, "\"_BLANK\"") +
-                         Navigate("http://h/a.fexo", 1, "\"_blank\""));
-}
-
-TEST_F(InBrowser, NewWindowTargetsNavigateInANewWindowWithoutRetry)
-{
-    BrowserObjects_SetOpenResult(objects.get(), S_FALSE);
-    EXPECT_EQ(plugin.GetUrl("http://h/a.fexo", "_new"), NPERR_NO_ERROR);
-    EXPECT_EQ(Log(), std::string(kWalk) + "QueryService(IWebBrowserApp)\n" +
-                         Open("http://h/a.fexo", "\"_new\"") +
-                         Navigate("http://h/a.fexo", 1, "\"_new\""));
-
-    BrowserObjects_QueueNavigateResult(objects.get(), E_FAIL);
-    EXPECT_EQ(plugin.GetUrl("http://h/a.fexo", "_blank"), NPERR_GENERIC_ERROR);
-    EXPECT_EQ(Log(), Open("http://h/a.fexo", "\"_blank\"") +
-                         Navigate("http://h/a.fexo", 1, "\"_blank\""));
+    const std::string a = "http://h/a.fexo";
+    const struct {
+        HRESULT open;
+        std::vector<HRESULT> navigations;
+        const char* url;
+        const char* target;
+        NPError result;
+        std::string log;
+    } kSteps[] = {
+        {S_OK, {}, "http://h/\xE9.fexo", "fr\xE9me", NPERR_NO_ERROR,
+         std::string(kWalk) + "QueryService(IWebBrowserApp)\n" +
+             Open("http://h/\xC3\xA9.fexo", "\"fr\xC3\xA9me\"")},
+        {S_OK, {}, a.c_str(), "_self", NPERR_NO_ERROR, Open(a, "\"_self\"")},
+        {E_FAIL, {}, a.c_str(), "frame1", NPERR_NO_ERROR,
+         Open(a, "\"frame1\"") + Navigate(a, 0, "\"frame1\"")},
+        {E_FAIL, {E_FAIL}, a.c_str(), "frame1", NPERR_NO_ERROR,
+         Open(a, "\"frame1\"") + Navigate(a, 0, "\"frame1\"") + Navigate(a, 1, "\"_blank\"")},
+        {E_FAIL, {E_FAIL, S_FALSE}, a.c_str(), "_BLANK", NPERR_GENERIC_ERROR,
+         Open(a, "\"_BLANK\"") + Navigate(a, 0, "\"_BLANK\"") + Navigate(a, 1, "\"_blank\"")},
+        {S_FALSE, {}, a.c_str(), "_new", NPERR_NO_ERROR,
+         Open(a, "\"_new\"") + Navigate(a, 1, "\"_new\"")},
+        {S_FALSE, {E_FAIL}, a.c_str(), "_blank", NPERR_GENERIC_ERROR,
+         Open(a, "\"_blank\"") + Navigate(a, 1, "\"_blank\"")},
+    };
+    for (const auto& step : kSteps) {
+        BrowserObjects_SetOpenResult(objects.get(), step.open);
+        for (HRESULT navigation : step.navigations)
+            BrowserObjects_QueueNavigateResult(objects.get(), navigation);
+        EXPECT_EQ(plugin.GetUrl(step.url, step.target), step.result) << step.target;
+        EXPECT_EQ(Log(), step.log) << step.target;
+    }
 }
 
 TEST_F(InBrowser, StatusTextRefreshesThePageOnlyWhenItsAddressChanged)
@@ -213,6 +219,75 @@ TEST_F(InBrowserWithoutPage, TargetGoesStraightToNavigate)
     EXPECT_EQ(plugin.GetUrl(server.Url("/a.fexo").c_str(), nullptr), NPERR_NO_ERROR);
     EXPECT_EQ(Log(), "QueryService(IHTMLWindow2)\n");
     EXPECT_EQ(CallsNamed(hosted.Standin(), "NPP_NewStream").size(), 1u);
+}
+
+// put_SRC of a page-relative address: the control finds the page's location
+// through its site once, holds it, and reads its address for every relative
+// address (how the texts are joined is the pure rules' business).
+class PageUrl : public testing::Test {
+protected:
+    explicit PageUrl(bool withPage = true)
+        : objects(BrowserObjects_Create(TRUE, withPage)),
+          hosted(BrowserObjects_Services(objects.get()), false)
+    {
+        BrowserObjects_SetHref(objects.get(), L"scheme://server/dir/page.html");
+    }
+    ~PageUrl() override
+    {
+        hosted.Destroy();
+        EXPECT_EQ(BrowserObjects_References(objects.get()), 0) << "every host object released";
+    }
+
+    // put_SRC's result, the address it stored, and the calls on the page.
+    std::string Resolve(const wchar_t* url)
+    {
+        BSTR text = url ? SysAllocString(url) : nullptr;
+        const HRESULT hr = hosted.Control()->put_SRC(text);
+        SysFreeString(text);
+        BSTR stored = nullptr;
+        hosted.Control()->get_SRC(&stored);
+        std::string result = hr == S_OK ? "S_OK " : hr == S_FALSE ? "S_FALSE " : "other ";
+        result += stored ? std::string(stored, stored + SysStringLen(stored)) : "(null)";
+        SysFreeString(stored);
+        return result + "\n" + BrowserObjects_TakeLog(objects.get());
+    }
+
+    ObjectsPtr objects;
+    HostedControl hosted;
+};
+
+TEST_F(PageUrl, TheLocationIsFoundOnceAndItsAddressReadAgainEachTime)
+{
+    const std::string walk = kWalk;
+    EXPECT_EQ(Resolve(L"doc.fexo"), "S_OK scheme://server/dir/doc.fexo\n" + walk + walk + "get_href\n")
+        << "a walk to find the location, then a refreshing walk and the address";
+    EXPECT_EQ(Resolve(L"/doc.fexo"), "S_OK scheme://server/doc.fexo\n" + walk + "get_href\n");
+    EXPECT_EQ(Resolve(L"mailto:a@b"), "S_OK mailto:a@b\n") << "absolute: the page is not asked";
+
+    // A failed address read is retried once; a second failure leaves no address.
+    BrowserObjects_FailHrefReads(objects.get(), 1);
+    EXPECT_EQ(Resolve(L"doc.fexo"),
+              "S_OK scheme://server/dir/doc.fexo\n" + walk + "get_href\nget_href\n");
+    BrowserObjects_FailHrefReads(objects.get(), 2);
+    EXPECT_EQ(Resolve(L"doc.fexo"), "S_FALSE (null)\n" + walk + "get_href\nget_href\n");
+}
+
+TEST_F(PageUrl, AnAbsoluteAddressOnlyLooksForTheLocation)
+{
+    EXPECT_EQ(Resolve(L"other://x/y"), "S_OK other://x/y\n" + std::string(kWalk));
+}
+
+class PageUrlWithoutPage : public PageUrl {
+protected:
+    PageUrlWithoutPage() : PageUrl(false) {}
+};
+
+TEST_F(PageUrlWithoutPage, RelativeAddressesStayAsGiven)
+{
+    EXPECT_EQ(Resolve(L"/doc.fexo"), "S_OK /doc.fexo\nQueryService(IHTMLWindow2)\n");
+    EXPECT_EQ(Resolve(L"doc.fexo"), "S_OK doc.fexo\nQueryService(IHTMLWindow2)\n")
+        << "each resolution looks for the page window";
+    EXPECT_EQ(Resolve(nullptr).substr(0, 15), "S_FALSE (null)\n");
 }
 
 // The Internet Explorer application that CoCreateInstance finds: this

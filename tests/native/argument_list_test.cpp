@@ -1,4 +1,6 @@
-// The plugin's creation arguments: order, conditions, formats.
+// The plugin's creation arguments: every row of the list with a value of its
+// own, so that a row taken from the wrong field, sent in the wrong encoding,
+// or out of order shows.
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
@@ -21,8 +23,9 @@ std::optional<std::string> TaggedConversion(const wchar_t* text, TextEncoding en
     return (encoding == TextEncoding::Utf8 ? "u8:" : "ansi:") + narrow;
 }
 
-Pairs PairsOf(ArgumentList list)
+Pairs PairsOf(const ArgumentSource& source)
 {
+    ArgumentList list = BuildArgumentList(source, TaggedConversion);
     Pairs pairs;
     char** names = list.Names();
     char** values = list.Values();
@@ -32,79 +35,45 @@ Pairs PairsOf(ArgumentList list)
     return pairs;
 }
 
-const Pairs kDefaultFlags = {{"SCROLLBARS", "TRUE"}, {"CACHE", "FALSE"}, {"FRAME", "TRUE"},
-                             {"KEYBOARD", "TRUE"},   {"LINKS", "TRUE"},  {"LOGO", "TRUE"},
-                             {"POSTERROR", "TRUE"}};
-
 }  // namespace
 
-TEST(ArgumentList, DefaultsGiveTheSevenFlagsInOrder)
+TEST(ArgumentList, EveryRowInOrderFromItsOwnFieldInItsEncoding)
 {
-    EXPECT_EQ(PairsOf(BuildArgumentList(ArgumentSource{}, TaggedConversion)), kDefaultFlags);
-}
-
-TEST(ArgumentList, TextsFollowInTableOrderWithTheirEncodings)
-{
-    ArgumentSource source;
-    source.cache = true;
-    source.scrollBars = false;
-    source.password = L"pw";
-    source.zoom = L"200";
-    source.page = L"3";
-    source.mode = L"bw";
-    source.magSize = 12;
-    source.magZoom = 0;
-    source.logoImage = L"logo";
-    source.flags = L"f";
-    source.userId = L"me";
-    Pairs expected = kDefaultFlags;
-    expected[0].second = "FALSE";
-    expected[1].second = "TRUE";
-    expected.insert(expected.end(), {{"MODE", "ansi:bw"},
-                                     {"PAGE", "u8:3"},
-                                     {"ZOOM", "ansi:200"},
-                                     {"FLAGS", "u8:f"},
-                                     {"MAGSIZE", "12"},
-                                     {"LOGOIMAGE", "u8:logo"},
-                                     {"USERID", "ansi:me"},
-                                     {"PASSWORD", "ansi:pw"}});
-    EXPECT_EQ(PairsOf(BuildArgumentList(source, TaggedConversion)), expected);
-}
-
-TEST(ArgumentList, EmptyTextsNonPositiveNumbersAndUnconvertibleTextsAreLeftOut)
-{
-    ArgumentSource source;
-    source.zoom = L"";
-    source.rotate = L"\x2603";
-    source.magSize = -5;
-    source.magZoom = 0;
-    source.page = L"3";
-    Pairs expected = kDefaultFlags;
-    expected.emplace_back("PAGE", "u8:3");
-    EXPECT_EQ(PairsOf(BuildArgumentList(source, TaggedConversion)), expected);
-}
-
-TEST(ArgumentList, EveryTextPairCanBeSentAtOnce)
-{
-    const wchar_t* x = L"x";
     ArgumentSource s;
-    for (const wchar_t** field : {&s.mode, &s.page, &s.highlight, &s.zoom, &s.rotate,
-                                  &s.thumbnails, &s.menu, &s.toolbar, &s.hAlign, &s.vAlign,
-                                  &s.passive, &s.flags, &s.navPane, &s.mouseMode,
-                                  &s.showPosition, &s.logoImage, &s.layout, &s.prefetch,
-                                  &s.userId, &s.password})
-        *field = x;
-    s.magSize = 32767;
-    s.magZoom = 1;
-    Pairs pairs = PairsOf(BuildArgumentList(s, TaggedConversion));
-    ASSERT_EQ(pairs.size(), 29u);
-    std::vector<std::string> names;
-    for (auto& pair : pairs) names.push_back(pair.first);
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         "SCROLLBARS", "CACHE", "FRAME", "KEYBOARD", "LINKS", "LOGO",
-                         "POSTERROR", "MODE", "PAGE", "HIGHLIGHT", "ZOOM", "ROTATE",
-                         "THUMBNAILS", "MENU", "TOOLBAR", "HALIGN", "VALIGN", "PASSIVE", "FLAGS",
-                         "NAVPANE", "MOUSEMODE", "MAGSIZE", "MAGZOOM", "SHOWPOSITION",
-                         "LOGOIMAGE", "LAYOUT", "PREFETCH", "USERID", "PASSWORD"}));
-    EXPECT_EQ(pairs[21].second, "32767");
+    s.scrollBars = false, s.cache = true, s.frame = false, s.keyboard = true, s.links = false,
+    s.logo = true, s.postError = false;
+    s.mode = L"mo", s.page = L"pa", s.highlight = L"hi", s.zoom = L"zo", s.rotate = L"ro",
+    s.thumbnails = L"th", s.menu = L"me", s.toolbar = L"to", s.hAlign = L"ha", s.vAlign = L"va",
+    s.passive = L"ps", s.flags = L"fl", s.navPane = L"na", s.mouseMode = L"mm",
+    s.showPosition = L"sp", s.logoImage = L"li", s.layout = L"la", s.prefetch = L"pf",
+    s.userId = L"us", s.password = L"pw";
+    s.magSize = 32767, s.magZoom = 1;
+    EXPECT_EQ(PairsOf(s),
+              (Pairs{{"SCROLLBARS", "FALSE"},    {"CACHE", "TRUE"},       {"FRAME", "FALSE"},
+                     {"KEYBOARD", "TRUE"},       {"LINKS", "FALSE"},      {"LOGO", "TRUE"},
+                     {"POSTERROR", "FALSE"},     {"MODE", "ansi:mo"},     {"PAGE", "u8:pa"},
+                     {"HIGHLIGHT", "ansi:hi"},   {"ZOOM", "ansi:zo"},     {"ROTATE", "ansi:ro"},
+                     {"THUMBNAILS", "ansi:th"},  {"MENU", "ansi:me"},     {"TOOLBAR", "ansi:to"},
+                     {"HALIGN", "ansi:ha"},      {"VALIGN", "ansi:va"},   {"PASSIVE", "ansi:ps"},
+                     {"FLAGS", "u8:fl"},         {"NAVPANE", "ansi:na"},  {"MOUSEMODE", "ansi:mm"},
+                     {"MAGSIZE", "32767"},       {"MAGZOOM", "1"},        {"SHOWPOSITION", "ansi:sp"},
+                     {"LOGOIMAGE", "u8:li"},     {"LAYOUT", "ansi:la"},   {"PREFETCH", "ansi:pf"},
+                     {"USERID", "ansi:us"},      {"PASSWORD", "ansi:pw"}}));
+}
+
+// The defaults give the seven flags alone; absent, empty and unconvertible
+// texts and magnifier numbers of 0 or below leave no gap.
+TEST(ArgumentList, RowsNotSentLeaveNoGap)
+{
+    const Pairs defaults = {{"SCROLLBARS", "TRUE"}, {"CACHE", "FALSE"}, {"FRAME", "TRUE"},
+                            {"KEYBOARD", "TRUE"},   {"LINKS", "TRUE"},  {"LOGO", "TRUE"},
+                            {"POSTERROR", "TRUE"}};
+    EXPECT_EQ(PairsOf(ArgumentSource{}), defaults);
+
+    ArgumentSource s;
+    s.zoom = L"", s.rotate = L"\x2603", s.magSize = 0, s.magZoom = -5, s.page = L"3";
+    s.password = L"pw";
+    Pairs expected = defaults;
+    expected.insert(expected.end(), {{"PAGE", "u8:3"}, {"PASSWORD", "ansi:pw"}});
+    EXPECT_EQ(PairsOf(s), expected);
 }

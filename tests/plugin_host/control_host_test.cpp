@@ -1,9 +1,12 @@
 // The control as the plugin sees it, through the stand-in's journal: when the
 // module is loaded and shut down, when the instance is created, given its
-// window, replaced and destroyed, and the argument list it is created with.
+// window, replaced and destroyed, and the argument list it is created with;
+// and a process whose plugin arrives after its first control looked for it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 #include "FexoCtl.h"
 #include "server_dll.h"
@@ -197,14 +200,6 @@ TEST_F(ControlHost, TwoControlsLoadThePluginOnceAndOnlyTheUnloadQueryShutsItDown
     EXPECT_EQ(Journal(), Handshake());
 }
 
-TEST_F(ControlHost, FirstControlOfTheProcessRunsTheHandshake)
-{
-    Control control;
-    EXPECT_EQ(Journal(), Handshake());
-    // The control's instance record is not yet the plugin's business.
-    EXPECT_EQ(Standin()->BrowserFuncs()->version, 9);
-}
-
 TEST_F(ControlHost, ReleasedWithoutActivationDestroysAnInstanceThatWasNeverCreated)
 {
     Control control;
@@ -269,20 +264,24 @@ TEST_F(ControlHost, SavedDataGoesFromOneControlsDestroyToTheNextNew)
                              kSetWindow);
 }
 
+// Before the window there is no instance: an address (or the empty one) is
+// only stored, with Rotate reset to "0", which travels with the list.
 TEST_F(ControlHost, SrcBeforeActivationIsStoredForTheWindow)
 {
-    Control control;
-    Standin()->Reset();
-    EXPECT_EQ(control.PutSrc(L"http://127.0.0.1/a.fexo"), S_OK);
-    EXPECT_EQ(Journal(), "") << "no window, no plugin call";
-    BSTR stored = nullptr;
-    EXPECT_EQ(control.fexo->get_SRC(&stored), S_OK);
-    EXPECT_STREQ(stored, L"http://127.0.0.1/a.fexo");
-    SysFreeString(stored);
-
-    control.Activate();
-    EXPECT_EQ(Journal(), New(8, std::string(kDefaultArguments) + " ROTATE=\"0\"") + kSetWindow)
-        << "the reset Rotate travels with the list";
+    const std::pair<const wchar_t*, HRESULT> kAddresses[] = {{L"http://127.0.0.1/a.fexo", S_OK},
+                                                             {L"", S_FALSE}};
+    for (const auto& [address, result] : kAddresses) {
+        Control control;
+        Standin()->Reset();
+        EXPECT_EQ(control.PutSrc(address), result);
+        EXPECT_EQ(Journal(), "") << "no window, no plugin call";
+        BSTR stored = nullptr;
+        EXPECT_EQ(control.fexo->get_SRC(&stored), S_OK);
+        EXPECT_EQ(std::wstring(stored ? stored : L""), address);
+        SysFreeString(stored);
+        control.Activate();
+        EXPECT_EQ(Journal(), New(8, std::string(kDefaultArguments) + " ROTATE=\"0\"") + kSetWindow);
+    }
 }
 
 TEST_F(ControlHost, SrcTransitionsOfAnActiveControl)
@@ -290,52 +289,35 @@ TEST_F(ControlHost, SrcTransitionsOfAnActiveControl)
     Control control;
     control.Activate();
     SizeChanges sizes(control.Window());
-    Standin()->Reset();
-
-    // The first document: a stream into the existing instance, no re-creation.
-    EXPECT_EQ(control.PutSrc(L"http://127.0.0.1/a.fexo"), S_OK);
-    EXPECT_EQ(Journal(), "");
-    EXPECT_TRUE(StreamOpened("http://127.0.0.1/a.fexo"));
-    EXPECT_EQ(sizes.Take(), std::vector<std::string>{});
-
-    // Replaced, or the same address again: destroyed and created anew, with
-    // Rotate reset to "0", then two size changes.
+    // A document replaced (or the same address again) re-creates the instance
+    // with Rotate reset to "0"; emptied, it is re-created without arguments;
+    // either is followed by two size changes.  Without a document the address
+    // is only streamed into the existing instance.
     const std::string recreated =
         kDestroy + New(8, std::string(kDefaultArguments) + " ROTATE=\"0\"") + kSetWindow;
-    EXPECT_EQ(control.PutSrc(L"http://127.0.0.1/b.fexo"), S_OK);
-    EXPECT_EQ(Journal(), recreated);
-    EXPECT_EQ(sizes.Take(), (std::vector<std::string>{"0x0", "300x200"}));
-    Standin()->Reset();
-    EXPECT_EQ(control.PutSrc(L"http://127.0.0.1/b.fexo"), S_OK);
-    EXPECT_EQ(Journal(), recreated) << "the same address reloads";
-    EXPECT_EQ(sizes.Take(), (std::vector<std::string>{"0x0", "300x200"}));
-
-    // Emptied: a new instance without arguments, S_FALSE.
-    Standin()->Reset();
-    EXPECT_EQ(control.PutSrc(L""), S_FALSE);
-    EXPECT_EQ(Journal(), kDestroy + New(0, "") + kSetWindow);
-    EXPECT_EQ(sizes.Take(), (std::vector<std::string>{"0x0", "300x200"}));
-    Standin()->Reset();
-    EXPECT_EQ(control.PutSrc(nullptr), S_FALSE) << "a null address is empty too";
-    EXPECT_EQ(Journal(), kDestroy + New(0, "") + kSetWindow);
-    EXPECT_EQ(sizes.Take(), (std::vector<std::string>{"0x0", "300x200"}));
-
-    // After the emptying there is no document: the next address only streams.
-    Standin()->Reset();
-    EXPECT_EQ(control.PutSrc(L"http://127.0.0.1/c.fexo"), S_OK);
-    EXPECT_EQ(Journal(), "");
-    EXPECT_TRUE(StreamOpened("http://127.0.0.1/c.fexo"));
-    EXPECT_EQ(sizes.Take(), std::vector<std::string>{});
-}
-
-TEST_F(ControlHost, EmptySrcBeforeActivationChangesNothingButTheStoredFields)
-{
-    Control control;
-    Standin()->Reset();
-    EXPECT_EQ(control.PutSrc(L""), S_FALSE);
-    EXPECT_EQ(Journal(), "");
-    control.Activate();
-    EXPECT_EQ(Journal(), New(8, std::string(kDefaultArguments) + " ROTATE=\"0\"") + kSetWindow);
+    const std::string emptied = kDestroy + New(0, "") + kSetWindow;
+    const struct {
+        const wchar_t* address;
+        HRESULT result;
+        std::string journal;
+        const char* streamed;
+    } kSteps[] = {
+        {L"http://127.0.0.1/a.fexo", S_OK, "", "http://127.0.0.1/a.fexo"},
+        {L"http://127.0.0.1/b.fexo", S_OK, recreated, nullptr},
+        {L"http://127.0.0.1/b.fexo", S_OK, recreated, nullptr},
+        {L"", S_FALSE, emptied, nullptr},
+        {nullptr, S_FALSE, emptied, nullptr},
+        {L"http://127.0.0.1/c.fexo", S_OK, "", "http://127.0.0.1/c.fexo"},
+    };
+    const std::vector<std::string> kUnsized, kResized = {"0x0", "300x200"};
+    int step = 0;
+    for (const auto& s : kSteps) {
+        Standin()->Reset();
+        EXPECT_EQ(control.PutSrc(s.address), s.result) << "step " << step;
+        EXPECT_EQ(Journal(), s.journal) << "step " << step;
+        if (s.streamed) EXPECT_TRUE(StreamOpened(s.streamed)) << "step " << step;
+        EXPECT_EQ(sizes.Take(), s.journal.empty() ? kUnsized : kResized) << "step " << step++;
+    }
 }
 
 void PutText(IFexoCtl* control, HRESULT (STDMETHODCALLTYPE IFexoCtl::*setter)(BSTR),
@@ -346,19 +328,11 @@ void PutText(IFexoCtl* control, HRESULT (STDMETHODCALLTYPE IFexoCtl::*setter)(BS
     SysFreeString(text);
 }
 
-// Stored properties reach the list.
+// Stored properties reach the list: a non-ASCII page arrives as UTF-8, the
+// same characters in Zoom in the ANSI code page; MagSize as digits; the
+// credentials are consumed.
 TEST_F(ControlHost, StoredPropertiesBecomeTheArgumentList)
 {
-    Control control;
-    PutText(control.fexo, &IFexoCtl::put_Zoom, L"150");
-    PutText(control.fexo, &IFexoCtl::put_Page, L"3");
-    Standin()->Reset();
-    control.Activate();
-    EXPECT_EQ(Journal(), New(9, std::string(kDefaultArguments) + " PAGE=\"3\" ZOOM=\"150\"") +
-                             kSetWindow);
-
-    // A non-ASCII page arrives as UTF-8, the same characters in Zoom in the
-    // ANSI code page; MagSize as digits; the credentials are consumed.
     Control other;
     PutText(other.fexo, &IFexoCtl::put_Page, L"\x00e9t\x00e9");
     PutText(other.fexo, &IFexoCtl::put_Zoom, L"\x00e9t\x00e9");
@@ -383,6 +357,41 @@ TEST_F(ControlHost, StoredPropertiesBecomeTheArgumentList)
                                             " ZOOM=\"\\xe9t\\xe9\" ROTATE=\"0\" MAGSIZE=\"12\"") +
                              kSetWindow)
         << "no page, no credentials the second time";
+}
+
+// A process whose first control finds no plugin, after which the plugin is
+// put in place (run with FEXO_SERVER_DLL naming a FexoCntl.DLL in a directory
+// of its own): the control that then loads it is left with the count 0 and
+// creates no instance; the next control loads again and does.
+TEST(LatePlugin, NotFoundThenFoundThenLoadedAgain)
+{
+    if (!std::getenv("FEXO_SERVER_DLL")) GTEST_SKIP() << "runs with FEXO_SERVER_DLL set";
+    const auto directoryOf = [](HMODULE module) {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(module, path, MAX_PATH);
+        const std::string text = path;
+        return text.substr(0, text.rfind('\\') + 1);
+    };
+    const std::string plugin = directoryOf(ServerDll::Handle()) + "npfexo.dll";
+    DeleteFileA(plugin.c_str());  // left by an earlier run
+
+    Control missing;  // count -1
+    missing.Activate();
+    EXPECT_EQ(Standin(), nullptr);
+    ASSERT_TRUE(CopyFileA((directoryOf(nullptr) + "npfexo.dll").c_str(), plugin.c_str(), FALSE));
+
+    Control found;  // count 0: loaded, but no instance
+    ASSERT_NE(Standin(), nullptr);
+    EXPECT_EQ(Journal(), Handshake());
+    Standin()->Reset();
+    found.Activate();
+    EXPECT_EQ(Journal(), "") << "count 0 creates no instance";
+
+    Control loaded;  // old count 0: loads again, count 1
+    EXPECT_EQ(Journal(), Handshake());
+    Standin()->Reset();
+    loaded.Activate();
+    EXPECT_EQ(Journal(), New(7, kDefaultArguments) + kSetWindow);
 }
 
 }  // namespace

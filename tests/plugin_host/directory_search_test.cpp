@@ -3,7 +3,6 @@
 // plugin found only in a browser's plugin directory.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shellapi.h>
 #include <string>
 #include <vector>
 #include "com/module.h"
@@ -70,26 +69,11 @@ protected:
         WriteValue(kHtmlExtensionKey, nullptr, "FexoTestPage");
         WriteValue("SOFTWARE\\Classes\\FexoTestPage\\shell\\open\\command", nullptr,
                    "\"C:\\Web Browser\\browse.exe\" \"%1\"");
-        ASSERT_EQ(DefaultBrowserCandidate(), Directories{"C:\\Web Browser\\Plugins\\"});
     }
     bool m_ownsHtmlAssociation = false;
     static void RemoveKeys()
     {
         for (const char* key : kWrittenKeys) RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
-    }
-
-    // The directory of the program the shell opens .HTM files with, as the
-    // search derives it, or nothing when the shell names none.
-    static Directories DefaultBrowserCandidate()
-    {
-        ScratchDirectory probe("probe");
-        const std::string file = probe.Path() + "probe.HTM";
-        HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        CloseHandle(handle);
-        char program[MAX_PATH] = {};
-        const INT_PTR found = reinterpret_cast<INT_PTR>(FindExecutableA(file.c_str(), "", program));
-        if (found <= 32 || !program[0]) return {};
-        return {fexo::plugin::DirectoryFromCommandLine(program) + "Plugins\\"};
     }
 
     static Directories Collect()
@@ -128,18 +112,6 @@ TEST_F(DirectorySearch, BrowserDirectoriesInOrderEachOnce)
                                       "C:\\N6\\Plugins\\", "Plugins\\", "C:\\Web Browser\\Plugins\\",
                                       "C:\\P\\", "C:\\I\\Plugins\\", "C:\\Both\\",
                                       "C:\\N63\\Plugins\\"}));
-}
-
-TEST_F(DirectorySearch, ThirtyCandidatesAtMost)
-{
-    for (int version = 10; version < 50; ++version)
-        WriteValue("SOFTWARE\\Netscape\\Netscape Navigator\\" + std::to_string(version) + "\\Main",
-                   "Plugins Directory", "C:\\V" + std::to_string(version));
-    const Directories found = Collect();
-    ASSERT_EQ(found.size(), CandidateList::kCapacity);
-    const std::size_t firstVersion = 1 + DefaultBrowserCandidate().size();
-    EXPECT_EQ(found[firstVersion], "C:\\V10\\");
-    EXPECT_EQ(found.back(), "C:\\V" + std::to_string(10 + 29 - firstVersion) + "\\");
 }
 
 // The scratch HTML file goes into the current directory and is gone after.

@@ -7,7 +7,6 @@
 #include <windows.h>
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 #include "com/module.h"
@@ -282,41 +281,6 @@ TEST(UnloadRules, LoadOnceCountDownShutDownOnlyWhenTheServerMayUnload)
     standin->Reset();
     CPluginModule::Unload(0, false);
     EXPECT_STREQ(standin->Journal(), "") << "the permission went with the new load";
-}
-
-TEST(BrowserTable, OffersFiveServices)
-{
-    const NPNetscapeFuncs* table = GetBrowserFuncs();
-    EXPECT_EQ(table->size, sizeof(NPNetscapeFuncs));
-    EXPECT_EQ(table->version, 9);
-    EXPECT_NE(table->geturl, nullptr);
-    EXPECT_NE(table->status, nullptr);
-    EXPECT_NE(table->uagent, nullptr);
-    EXPECT_NE(table->memalloc, nullptr);
-    EXPECT_NE(table->memfree, nullptr);
-    EXPECT_EQ(table->posturl, nullptr);
-    EXPECT_EQ(table->requestread, nullptr);
-    EXPECT_EQ(table->newstream, nullptr);
-    EXPECT_EQ(table->write, nullptr);
-    EXPECT_EQ(table->destroystream, nullptr);
-    EXPECT_EQ(table->memflush, nullptr);
-    EXPECT_EQ(table->reloadplugins, nullptr);
-    EXPECT_EQ(table->getJavaEnv, nullptr);
-    EXPECT_EQ(table->getJavaPeer, nullptr);
-    EXPECT_EQ(table->geturlnotify, nullptr);
-    EXPECT_EQ(table->posturlnotify, nullptr);
-
-    void* block = table->memalloc(64);
-    ASSERT_NE(block, nullptr);
-    memset(block, 0x5A, 64);
-    table->memfree(block);
-    table->memfree(nullptr);
-    EXPECT_STREQ(table->uagent(nullptr), "Mozilla/3.0 (compatible; MSIE 3.0; Windows NT)");
-    // Without a control behind the instance the services fail quietly.
-    NPP_t orphan{nullptr, nullptr};
-    EXPECT_EQ(table->geturl(&orphan, "http://127.0.0.1/", nullptr), NPERR_GENERIC_ERROR);
-    EXPECT_EQ(table->geturl(nullptr, "http://127.0.0.1/", nullptr), NPERR_GENERIC_ERROR);
-    table->status(nullptr, "text");
 }
 
 }  // namespace
