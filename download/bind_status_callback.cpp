@@ -24,6 +24,9 @@ ComPtr<xCBindStatusCallback> xCBindStatusCallback::Create()
 
 void xCBindStatusCallback::StartAsyncDownload(dataDownLoad* target, const wchar_t* url)
 {
+    // A download that ends inside BindToStorage may let go of this object's
+    // other references before the call returns.
+    ComPtr<xCBindStatusCallback> keepAlive(this);
     m_target = target;
     m_totalRead = 0;
     if (FAILED(CreateURLMoniker(nullptr, url, m_moniker.Put()))) return;
