@@ -14,9 +14,10 @@ struct OutOfMemory {};
 class Bstr {
 public:
     Bstr() = default;
-    // Copies `text`; a null text stays absent.  Throws OutOfMemory.
+    // Copies `text` up to its first zero; a null text stays absent.  Throws
+    // OutOfMemory.
     explicit Bstr(const wchar_t* text) : m_text(Copy(text)) {}
-    Bstr(const Bstr& other) : m_text(Copy(other.m_text)) {}
+    Bstr(const Bstr& other) : m_text(CopyWhole(other.m_text)) {}
     Bstr(Bstr&& other) noexcept : m_text(std::exchange(other.m_text, nullptr)) {}
     ~Bstr() { SysFreeString(m_text); }
     Bstr& operator=(Bstr other) noexcept
@@ -32,8 +33,15 @@ public:
         owned.m_text = text;
         return owned;
     }
+    // Copies all of an automation string, zeros inside it included.
+    static Bstr CopyOf(BSTR text)
+    {
+        Bstr copy;
+        copy.m_text = CopyWhole(text);
+        return copy;
+    }
     // A new copy for an [out] parameter; the caller owns it.
-    BSTR CopyOut() const { return Copy(m_text); }
+    BSTR CopyOut() const { return CopyWhole(m_text); }
     BSTR Detach() { return std::exchange(m_text, nullptr); }
     BSTR* Put()
     {
@@ -54,6 +62,14 @@ private:
     {
         if (!text) return nullptr;
         BSTR copy = SysAllocString(text);
+        if (!copy) throw OutOfMemory{};
+        return copy;
+    }
+
+    static BSTR CopyWhole(BSTR text)
+    {
+        if (!text) return nullptr;
+        BSTR copy = SysAllocStringLen(text, SysStringLen(text));
         if (!copy) throw OutOfMemory{};
         return copy;
     }

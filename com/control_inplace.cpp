@@ -111,9 +111,10 @@ STDMETHODIMP ControlBase::SetObjectRects(LPCRECT posRect, LPCRECT clipRect)
     m_rcPos = *posRect;
     if (!m_hWnd) return S_OK;
 
-    // Show only the part of the window that lies inside the clip rectangle.
+    // Show only the part of the window that lies inside the clip rectangle:
+    // none of it when the window lies wholly outside (the part is then empty).
     RECT visible;
-    if (clipRect && IntersectRect(&visible, posRect, clipRect) && !EqualRect(&visible, posRect)) {
+    if (clipRect && !(IntersectRect(&visible, posRect, clipRect) && EqualRect(&visible, posRect))) {
         OffsetRect(&visible, -posRect->left, -posRect->top);
         SetWindowRgn(m_hWnd, CreateRectRgnIndirect(&visible), TRUE);
     } else {

@@ -30,8 +30,16 @@ STDMETHODIMP ControlBase::GetClientSite(IOleClientSite** site)
 
 STDMETHODIMP ControlBase::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 
-STDMETHODIMP ControlBase::Close(DWORD)
+// Asked to keep its changes, a dirty control has its container save it
+// first (it has no user interface of its own to prompt with) and tells its
+// advise sinks once that succeeded.
+STDMETHODIMP ControlBase::Close(DWORD saveOption)
 {
+    const bool keepChanges =
+        saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE;
+    if (keepChanges && m_bRequiresSave && m_clientSite && SUCCEEDED(m_clientSite->SaveObject()) &&
+        m_oleAdviseHolder)
+        m_oleAdviseHolder->SendOnSave();
     InPlaceDeactivate();
     if (m_oleAdviseHolder) m_oleAdviseHolder->SendOnClose();
     return S_OK;

@@ -1,15 +1,13 @@
 #include "control/file_name_rules.h"
 #include <algorithm>
-#include <cwchar>
 
 namespace fexo::control {
 
-std::optional<std::wstring> GetFileExtension(const wchar_t* fileName)
+std::optional<std::wstring> GetFileExtension(std::wstring_view fileName)
 {
-    if (!fileName) return std::nullopt;
-    const wchar_t* dot = std::wcsrchr(fileName, L'.');
-    if (!dot) return std::nullopt;
-    return std::wstring(dot + 1);
+    const std::size_t dot = fileName.rfind(L'.');
+    if (dot == fileName.npos) return std::nullopt;
+    return std::wstring(fileName.substr(dot + 1));
 }
 
 bool IsDocumentExtension(const std::wstring& extension)

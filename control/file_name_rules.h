@@ -3,12 +3,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace fexo::control {
 
-// Everything after the last '.' of the whole text (path separators do not
-// stop the search); nullopt for a null text or one without a dot.
-std::optional<std::wstring> GetFileExtension(const wchar_t* fileName);
+// Everything after the last '.' of the whole text, zeros inside it included
+// (path separators do not stop the search); nullopt without a dot.
+std::optional<std::wstring> GetFileExtension(std::wstring_view fileName);
 
 // "fexo" or "fxo" in any ASCII letter case.
 bool IsDocumentExtension(const std::wstring& extension);

@@ -33,7 +33,7 @@ LRESULT CFexoCtl::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     // instance of the old one goes first, so that the plugin never sees two
     // NPP_New on one instance record.
     if (m_plugin.Live()) m_plugin.Destroy();
-    m_plugin.AttachWindow(Window(), this);
+    m_plugin.AttachWindow(Window(), this, this);
     HookHostWindows(Window());
     m_plugin.SetMimeType();
     CreatePluginInstance();

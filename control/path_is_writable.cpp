@@ -1,5 +1,7 @@
 #include "control/path_is_writable.h"
 #include <windows.h>
+#include <oleauto.h>
+#include <cwchar>
 #include "control/file_name_rules.h"
 #include "control/text_conversion.h"
 
@@ -26,9 +28,9 @@ DWORD ReadAttributes(const wchar_t* path)
 
 }  // namespace
 
-bool PathIsWritable(const wchar_t* path)
+bool PathIsWritable(BSTR path)
 {
-    if (!path) return false;
+    if (!path || wcslen(path) != SysStringLen(path)) return false;
     const DWORD attributes = ReadAttributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return IsNoSuchFileError(GetLastError());
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) || !(attributes & FILE_ATTRIBUTE_READONLY);

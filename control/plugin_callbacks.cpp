@@ -23,7 +23,7 @@ namespace {
 
 CFexoCtl* ControlOf(NPP instance)
 {
-    return static_cast<CFexoCtl*>(plugin::PluginHost::Of(instance));
+    return instance ? static_cast<CFexoCtl*>(instance->ndata) : nullptr;
 }
 
 // Runs a notification on the instance's control.  Event sinks may release

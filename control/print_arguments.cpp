@@ -1,9 +1,8 @@
 #include "control/print_arguments.h"
-#include <cwchar>
 
 namespace fexo::control {
 
-int32_t PrintZoomCode(const wchar_t* lowered)
+int32_t PrintZoomCode(const std::function<bool(const wchar_t* name)>& equals)
 {
     static const struct {
         const wchar_t* name;
@@ -13,19 +12,17 @@ int32_t PrintZoomCode(const wchar_t* lowered)
         {L"orig. size", kPrintZoomOriginalSize}, {L"original size", kPrintZoomOriginalSize},
         {L"orig.size", kPrintZoomOriginalSize},
     };
-    if (!lowered) return kPrintZoomDefault;
     for (const auto& zoom : kZooms)
-        if (std::wcscmp(lowered, zoom.name) == 0) return zoom.code;
+        if (equals(zoom.name)) return zoom.code;
     return kPrintZoomDefault;
 }
 
-int32_t PrintOptionFlags(const wchar_t* lowered)
+int32_t PrintOptionFlags(std::wstring_view lowered)
 {
-    if (!lowered) return 0;
     int32_t flags = 0;
-    if (std::wcsstr(lowered, L"anno")) flags |= kPrintAnnotations;
-    if (std::wcsstr(lowered, L"header")) flags |= kPrintHeader;
-    if (std::wcsstr(lowered, L"footer")) flags |= kPrintFooter;
+    if (lowered.find(L"anno") != lowered.npos) flags |= kPrintAnnotations;
+    if (lowered.find(L"header") != lowered.npos) flags |= kPrintHeader;
+    if (lowered.find(L"footer") != lowered.npos) flags |= kPrintFooter;
     return flags;
 }
 

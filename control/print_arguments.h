@@ -2,6 +2,8 @@
 // from the texts after their letters were lowered.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <string_view>
 
 namespace fexo::control {
 
@@ -17,12 +19,13 @@ enum : int32_t {
     kPrintFooter = 4,
 };
 
-// "current zoom"/"currentzoom" 2, "orig. size"/"original size"/"orig.size" 1,
-// anything else (null included) 0; the text must equal the name exactly.
-int32_t PrintZoomCode(const wchar_t* lowered);
+// The code of the first name, in the order "current zoom", "currentzoom" (2),
+// "orig. size", "original size", "orig.size" (1), that the lowered zoom text
+// `equals`; 0 when it equals none.
+int32_t PrintZoomCode(const std::function<bool(const wchar_t* name)>& equals);
 
 // The bits of the words "anno", "header" and "footer" found anywhere in the
-// text; 0 for null.
-int32_t PrintOptionFlags(const wchar_t* lowered);
+// whole text, zeros inside it included.
+int32_t PrintOptionFlags(std::wstring_view lowered);
 
 }  // namespace fexo::control

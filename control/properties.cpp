@@ -41,7 +41,7 @@ HRESULT AnswerEmptyText(BSTR* out)
 HRESULT CFexoCtl::PutText(Bstr& field, BSTR value, const char* key, TextEncoding encoding)
 {
     return Guarded([&] {
-        if (field.Get() != value) field = Bstr(value);
+        if (field.Get() != value) field = Bstr::CopyOf(value);
         SendText(key, value, encoding);
         return S_OK;
     });
@@ -71,7 +71,7 @@ HRESULT CFexoCtl::PutCredential(Bstr& field, BSTR value, const char* key)
 {
     return Guarded([&] {
         if (!m_plugin.Npp()->pdata) {
-            field = Bstr(value);
+            field = Bstr::CopyOf(value);
         } else {
             SendText(key, value);
             m_bCredentialsSent = true;
@@ -344,7 +344,7 @@ STDMETHODIMP CFexoCtl::put_Passive(BSTR newVal)
 {
     if (Empty(newVal)) return S_OK;
     return Guarded([&] {
-        m_bstrPassive = Bstr(newVal);
+        m_bstrPassive = Bstr::CopyOf(newVal);
         return S_OK;
     });
 }
@@ -354,7 +354,7 @@ STDMETHODIMP CFexoCtl::get_Thumbnails(BSTR* pVal) { return GetStored(m_bstrThumb
 STDMETHODIMP CFexoCtl::put_Thumbnails(BSTR newVal)
 {
     return Guarded([&] {
-        m_bstrThumbnails = Bstr(newVal);
+        m_bstrThumbnails = Bstr::CopyOf(newVal);
         std::wstring navPane = L"Thumbnails,";
         if (!m_bstrThumbnails.Empty()) navPane += m_bstrThumbnails.Get();
         const Bstr text(navPane.c_str());

@@ -17,23 +17,32 @@ using fexo::plugin::FexopExport;
 
 namespace {
 
-// A copy with its letters lowered the way the ANSI code page lowers them;
-// empty and absent texts stay as they are.
+// A copy of the whole text with its letters lowered the way the ANSI code
+// page lowers them; empty and absent texts stay as they are.
 Bstr LowerThroughAnsiCodePage(BSTR text)
 {
-    if (!text || !text[0]) return Bstr(text);
-    auto ansi = fexo::control::WideToAnsi(text);
-    if (!ansi) return Bstr(text);
+    if (!SysStringLen(text)) return Bstr::CopyOf(text);
+    auto ansi = fexo::control::WholeBstrToAnsi(text);
+    if (!ansi) return Bstr::CopyOf(text);
     CharLowerBuffA(ansi->data(), static_cast<DWORD>(ansi->size()));
-    return fexo::control::AnsiToBstr(ansi->c_str());
+    return fexo::control::WholeAnsiToBstr(*ansi);
 }
+
+// Equality as the user's locale sees it: characters it ignores, such as a
+// soft hyphen, do not count.
+bool EqualInUserLocale(BSTR text, const wchar_t* name)
+{
+    return VarBstrCmp(text, Bstr(name).Get(), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
+}
+
+std::wstring_view Whole(BSTR text) { return {text, SysStringLen(text)}; }
 
 }  // namespace
 
 STDMETHODIMP CFexoCtl::SaveAs(BSTR filename, BSTR doctype)
 {
     return Guarded([&] {
-        const auto extension = fexo::control::GetFileExtension(filename);
+        const auto extension = fexo::control::GetFileExtension(Whole(filename));
         if (!extension || !fexo::control::IsDocumentExtension(*extension)) {
             ReportError("Invalid file extension");
             return S_OK;
@@ -57,9 +66,10 @@ STDMETHODIMP CFexoCtl::PrintDocTo(long startPage, long endPage, BSTR Zoom, BSTR 
 {
     return Guarded([&] {
         const Bstr zoom = LowerThroughAnsiCodePage(Zoom);
-        const int32_t zoomCode = fexo::control::PrintZoomCode(zoom.Get());
+        const int32_t zoomCode = fexo::control::PrintZoomCode(
+            [&](const wchar_t* name) { return EqualInUserLocale(zoom.Get(), name); });
         const Bstr options = LowerThroughAnsiCodePage(option);
-        const int32_t flags = fexo::control::PrintOptionFlags(options.Get());
+        const int32_t flags = fexo::control::PrintOptionFlags(Whole(options.Get()));
 
         std::optional<std::string> printer;
         if (printerName) {

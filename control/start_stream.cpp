@@ -58,8 +58,8 @@ bool CFexoCtl::StartStream(BSTR url)
     try {
         const auto decoded =
             fexo::control::WideToUtf8(fexo::download::PercentDecode(url).c_str());
-        dataDownLoad& record = m_downloads.Append(std::make_unique<dataDownLoad>(
-            m_plugin, static_cast<fexo::plugin::PluginHost*>(this), decoded.value_or("")));
+        dataDownLoad& record = m_downloads.Append(
+            std::make_unique<dataDownLoad>(m_plugin, this, decoded.value_or("")));
         m_plugin.SetMimeType();
         m_plugin.NewStream(record.Stream(), &m_nStreamType);
         if (!fexo::download::IsFileUrl(record.Stream()->url)) {

@@ -21,11 +21,15 @@ bool IsNtFamily();
 std::optional<std::string> WideToAnsi(const wchar_t* text);
 std::optional<std::string> WideToUtf8(const wchar_t* text);
 std::optional<std::string> ConvertText(const wchar_t* text, TextEncoding encoding);
+// All of an automation string, zeros inside it included (the plugin's texts
+// end at their first zero; these do not).
+std::optional<std::string> WholeBstrToAnsi(BSTR text);
 
-// The plugin's 8-bit text as an automation string (null stays null).
-// Throws com::OutOfMemory.
+// The plugin's 8-bit text as an automation string: null, and UTF-8 that does
+// not convert, give null.  Throws com::OutOfMemory.
 com::Bstr AnsiToBstr(const char* text);
 com::Bstr Utf8ToBstr(const char* text);
+com::Bstr WholeAnsiToBstr(const std::string& text);
 
 // The pointer to hand the plugin: the text, or null for none.
 inline const char* TextOrNull(const std::optional<std::string>& text)

@@ -1,6 +1,6 @@
 #include "plugin/browser_services.h"
 #include <cstdlib>
-#include "plugin/plugin_host.h"
+#include "plugin/plugin_instance.h"
 
 namespace fexo::plugin {
 
@@ -10,7 +10,7 @@ namespace {
 // inside the control reports failure instead.
 NPError NP_CALL GetUrl(NPP instance, const char* url, const char* target)
 {
-    PluginHost* host = PluginHost::Of(instance);
+    PluginHost* host = PluginInstance::HostOf(instance);
     if (!host) return NPERR_GENERIC_ERROR;
     try {
         return host->OpenUrl(url, target) ? NPERR_NO_ERROR : NPERR_GENERIC_ERROR;
@@ -21,7 +21,7 @@ NPError NP_CALL GetUrl(NPP instance, const char* url, const char* target)
 
 void NP_CALL Status(NPP instance, const char* message)
 {
-    PluginHost* host = PluginHost::Of(instance);
+    PluginHost* host = PluginInstance::HostOf(instance);
     if (!host) return;
     try {
         host->ShowStatus(message);

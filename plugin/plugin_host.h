@@ -1,5 +1,5 @@
 // What the browser services need from the control that owns a plugin
-// instance.  An instance's ndata points at its host.
+// instance (PluginInstance::HostOf finds it).
 #pragma once
 #include "plugin/npapi.h"
 
@@ -12,12 +12,6 @@ public:
     virtual bool OpenUrl(const char* url, const char* target) = 0;
     // Shows a UTF-8 text in the hosting browser's status bar.
     virtual void ShowStatus(const char* text) = 0;
-
-    // The host of an instance, null for a null instance or one without ndata.
-    static PluginHost* Of(NPP instance)
-    {
-        return instance ? static_cast<PluginHost*>(instance->ndata) : nullptr;
-    }
 
 protected:
     ~PluginHost() = default;

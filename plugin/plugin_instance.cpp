@@ -3,11 +3,12 @@
 
 namespace fexo::plugin {
 
-void PluginInstance::AttachWindow(HWND window, PluginHost* host)
+void PluginInstance::AttachWindow(HWND window, void* owner, PluginHost* host)
 {
     m_npWindow = NPWindow{};
     m_npWindow.window = window;
-    m_npp.ndata = host;
+    m_npp.ndata = owner;
+    m_host = host;
 }
 
 void PluginInstance::New(int16_t argc, char** names, char** values)

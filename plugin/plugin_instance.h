@@ -4,6 +4,8 @@
 // plugin did not fill is skipped.
 #pragma once
 #include <windows.h>
+#include <cstddef>
+#include <type_traits>
 #include "plugin/npapi.h"
 #include "plugin/plugin_host.h"
 
@@ -21,9 +23,14 @@ public:
     void SetMimeType() { m_pszMimeType = kMimeType; }
     HWND Window() const { return static_cast<HWND>(m_npWindow.window); }
 
-    // A new window: the record is zeroed but for the handle, and the
-    // instance's ndata names its host from now on.
-    void AttachWindow(HWND window, PluginHost* host);
+    // A new window: the record is zeroed but for the handle.  From now on
+    // the instance's ndata is `owner`, the object the plugin knows as its
+    // browser side, and the browser services reach `host`.
+    void AttachWindow(HWND window, void* owner, PluginHost* host);
+
+    // The host behind an instance record of a PluginInstance; null for a
+    // null record or one without ndata.
+    static PluginHost* HostOf(NPP instance);
 
     // NPP_New with the argument arrays (argc 0 and null arrays for none) and
     // the saved data the last destroyed instance left.
@@ -47,8 +54,19 @@ public:
 private:
     bool m_live = false;
     NPP_t m_npp{};
+    PluginHost* m_host = nullptr;
     NPWindow m_npWindow{};
     const char* m_pszMimeType = nullptr;
 };
+
+// The plugin hands back the record it was given, so the record's address
+// leads to the PluginInstance around it.
+inline PluginHost* PluginInstance::HostOf(NPP instance)
+{
+    static_assert(std::is_standard_layout_v<PluginInstance>);
+    if (!instance || !instance->ndata) return nullptr;
+    auto* record = reinterpret_cast<char*>(instance) - offsetof(PluginInstance, m_npp);
+    return reinterpret_cast<PluginInstance*>(record)->m_host;
+}
 
 }  // namespace fexo::plugin

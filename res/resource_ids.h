@@ -2,5 +2,6 @@
 #pragma once
 
 #define IDR_TYPELIB 1
+#define IDI_FEXOFILE 100
 #define IDB_FEXOCTL 101
 #define IDR_FEXOCTL 102

@@ -142,7 +142,9 @@ TEST_F(PluginEvents, HyperlinkClickFollowsTheFlagWithoutHandlers)
     cookie = 0;
     Click("http://a/", "_top", "c", 1);
     Click("http://b/", nullptr, nullptr, 256);  // low byte 0
-    EXPECT_EQ(Journal(), "fexop_DoHyperlink(url=\"http://a/\" target=\"_top\" comment=\"c\")\n");
+    Click("http://\xff/", "_top", "\xc3(", 1);     // not UTF-8: no text
+    EXPECT_EQ(Journal(), "fexop_DoHyperlink(url=\"http://a/\" target=\"_top\" comment=\"c\")\n"
+                         "fexop_DoHyperlink(url=null target=\"_top\" comment=null)\n");
 }
 
 TEST_F(PluginEvents, HyperlinkClickHandlersSeeAndChangeTheSameVariablesInOrder)
@@ -203,7 +205,7 @@ TEST_F(PluginEvents, CredentialRequestsAnswerWhetherAHandlerSentCredentials)
         control->put_Password(password);
         SysFreeString(password);
     };
-    request.documentUrl = nullptr;
+    request.documentUrl = "http://\xc3(";  // not UTF-8: no text
     Callbacks().password(instance, &request, &result);
     EXPECT_EQ(result, 4) << "the sink table's capacity";
     EXPECT_EQ(Journal(),

@@ -2,17 +2,22 @@
 // the conversions of the queries, the checks of SaveAs and ExportImageAs on
 // real files, PrintDocTo's codes and its message box.
 #include "control_fixture.h"
+#include <string_view>
 #include <thread>
 #include "event_sink.h"
 
 using namespace fexo::test;
+using namespace std::literals;
 using Events = std::vector<std::string>;
 
 namespace {
 
 class Bstr {
 public:
-    explicit Bstr(const wchar_t* text) : m_text(text ? SysAllocString(text) : nullptr) {}
+    explicit Bstr(std::wstring_view text)
+        : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
+    {
+    }
     ~Bstr() { SysFreeString(m_text); }
     operator BSTR() const { return m_text; }
 
@@ -69,6 +74,7 @@ TEST_F(Methods, DialogCommandsPassTheirNames)
               "fexop_OpenDlgCommand(command=\"CmdPreferences\")\n"
               "fexop_OpenDlgCommand(command=\"CmdAboutFexo\")\n");
     EXPECT_EQ(standin->Entry(0)->instance, instance);
+    EXPECT_EQ(standin->Entry(0)->ndata, static_cast<void*>(control)) << "the control object";
 }
 
 TEST_F(Methods, DocumentInformationNeedsMoreThanOnePage)
@@ -186,12 +192,16 @@ TEST_F(Methods, SaveAsChecksTheExtensionThenThePath)
     EXPECT_EQ(control->SaveAs(Bstr(L"a.pdf"), Bstr(L"doc")), S_OK);
     EXPECT_EQ(control->SaveAs(Bstr(L"noextension"), nullptr), S_OK);
     EXPECT_EQ(control->SaveAs(nullptr, nullptr), S_OK);
+    EXPECT_EQ(control->SaveAs(Bstr(L"a.fexo\0x"sv), nullptr), S_OK) << "the extension fexo\0x";
     EXPECT_EQ(control->SaveAs(Bstr(readOnly.c_str()), nullptr), S_OK);
+    EXPECT_EQ(control->SaveAs(Bstr(L"a\0.fexo"sv), nullptr), S_OK) << "no such path";
     EXPECT_EQ(Journal(), "") << "nothing reached the plugin";
     EXPECT_EQ(sink.events, (Events{"PlugInError(\"Invalid file extension\")",
                                    "PlugInError(\"Invalid file extension\")",
                                    "PlugInError(\"Invalid file extension\")",
                                    "PlugInError(\"Invalid file extension\")",
+                                   "PlugInError(\"Invalid file extension\")",
+                                   "PlugInError(\"Invalid path or file exsisting\")",
                                    "PlugInError(\"Invalid path or file exsisting\")"}));
     EXPECT_EQ(LastError(), "Invalid path or file exsisting");
 
@@ -201,7 +211,7 @@ TEST_F(Methods, SaveAsChecksTheExtensionThenThePath)
                              " docType=\"page\")\n"
                              "fexop_SaveAs(file=" +
                              JournalText(Utf8(missingDirectory.c_str())) + " docType=null)\n");
-    EXPECT_EQ(sink.events.size(), 5u);
+    EXPECT_EQ(sink.events.size(), 7u);
 
     ClearJournal();
     EXPECT_EQ(control->ExportImageAs(Bstr(readOnly.c_str()), Bstr(L"png")), S_OK);
@@ -210,7 +220,7 @@ TEST_F(Methods, SaveAsChecksTheExtensionThenThePath)
     EXPECT_EQ(control->ExportImageAs(Bstr(m_temp), Bstr(L"png")), S_OK) << "a directory";
     EXPECT_EQ(Journal(), "fexop_ExportImageAs(file=" + JournalText(Utf8(missingDirectory.c_str())) +
                              ")\nfexop_ExportImageAs(file=" + JournalText(Utf8(m_temp)) + ")\n");
-    EXPECT_EQ(sink.events.size(), 5u) << "ExportImageAs reports nothing";
+    EXPECT_EQ(sink.events.size(), 7u) << "ExportImageAs reports nothing";
 
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(readOnly.c_str());
@@ -229,6 +239,11 @@ TEST_F(Methods, PrintDocToTranslatesZoomAndOptions)
     EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"currentzoom"), Bstr(L"x"), Bstr(L"")), S_OK);
     EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"Original Size"), Bstr(L"x"), Bstr(L"")), S_OK);
     EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"orig.size"), Bstr(L"x"), Bstr(L"")), S_OK);
+    // The user's locale ignores a soft hyphen; a zero inside a text is part of it.
+    EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"Current\u00adZoom"), Bstr(L"x"), Bstr(L"x\0Anno"sv)),
+              S_OK);
+    EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"current zoom\0junk"sv), Bstr(L"x"), Bstr(L"")),
+              S_OK);
     EXPECT_EQ(Journal(),
               "fexop_PrintDocTo(reserved=null start=1 end=3 zoom=2 printer=\"P\\xc3\\xa9\" "
               "options=6)\n"
@@ -237,7 +252,9 @@ TEST_F(Methods, PrintDocToTranslatesZoomAndOptions)
               "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=0 printer=\"x\" options=0)\n"
               "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=2 printer=\"x\" options=0)\n"
               "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=1 printer=\"x\" options=0)\n"
-              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=1 printer=\"x\" options=0)\n");
+              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=1 printer=\"x\" options=0)\n"
+              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=2 printer=\"x\" options=1)\n"
+              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=0 printer=\"x\" options=0)\n");
 }
 
 // The box is modal on this thread: another thread finds it, reads it and

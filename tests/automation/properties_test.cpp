@@ -5,8 +5,10 @@
 #include <oleauto.h>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 using namespace fexo::test;
+using namespace std::literals;
 
 namespace {
 
@@ -29,11 +31,11 @@ std::string Ask(const char* key,
     return std::string("fexop_GetProperty(name=\"") + key + "\" text=empty " + slots + ")\n";
 }
 
-VARIANT Text(const wchar_t* text)
+VARIANT Text(std::wstring_view text)
 {
     VARIANT value;
     V_VT(&value) = VT_BSTR;
-    V_BSTR(&value) = SysAllocString(text);
+    V_BSTR(&value) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return value;
 }
 
@@ -69,7 +71,8 @@ protected:
         VARIANT value;
         EXPECT_EQ(GetByName(name, &value), S_OK) << name;
         EXPECT_EQ(V_VT(&value), VT_BSTR) << name;
-        std::wstring text = V_BSTR(&value) ? V_BSTR(&value) : L"<null>";
+        const BSTR read = V_BSTR(&value);
+        std::wstring text = read ? std::wstring(read, SysStringLen(read)) : L"<null>";
         VariantClear(&value);
         return text;
     }
@@ -181,9 +184,9 @@ TEST_F(Properties, TextReadsAskThePluginOrAnswerTheStoredText)
             EXPECT_EQ(GetText(row.property), L"answer");
             EXPECT_EQ(Journal(), Ask(row.askedKey));
         } else {
-            EXPECT_EQ(Put(row.property, Text(L"kept")), S_OK);
+            EXPECT_EQ(Put(row.property, Text(L"kept\0x"sv)), S_OK);
             ClearJournal();
-            EXPECT_EQ(GetText(row.property), L"kept");
+            EXPECT_EQ(GetText(row.property), L"kept\0x"sv) << "the whole text, its zero included";
             EXPECT_EQ(Journal(), "") << "the plugin is not asked";
         }
     }

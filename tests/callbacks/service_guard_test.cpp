@@ -5,7 +5,7 @@
 #include <new>
 #include "com/bstr.h"
 #include "plugin/browser_services.h"
-#include "plugin/plugin_host.h"
+#include "plugin/plugin_instance.h"
 
 namespace {
 
@@ -34,10 +34,11 @@ TEST(ServiceGuard, OutOfMemoryInAServiceBecomesAnErrorForThePlugin)
 {
     const NPNetscapeFuncs table = fexo::plugin::BrowserFuncsTemplate();
     FailingHost host;
-    NPP_t instance{nullptr, static_cast<fexo::plugin::PluginHost*>(&host)};
-    EXPECT_EQ(table.geturl(&instance, "doc.fexo", nullptr), NPERR_GENERIC_ERROR);
-    EXPECT_EQ(table.geturl(&instance, "doc.fexo", "_blank"), NPERR_GENERIC_ERROR);
-    table.status(&instance, "text");
+    fexo::plugin::PluginInstance plugin;
+    plugin.AttachWindow(nullptr, &host, &host);
+    EXPECT_EQ(table.geturl(plugin.Npp(), "doc.fexo", nullptr), NPERR_GENERIC_ERROR);
+    EXPECT_EQ(table.geturl(plugin.Npp(), "doc.fexo", "_blank"), NPERR_GENERIC_ERROR);
+    table.status(plugin.Npp(), "text");
     EXPECT_EQ(host.calls, 3);
 }
 
@@ -45,11 +46,12 @@ TEST(ServiceGuard, WorkerResultBecomesTheNpapiResult)
 {
     const NPNetscapeFuncs table = fexo::plugin::BrowserFuncsTemplate();
     AnsweringHost host;
-    NPP_t instance{nullptr, static_cast<fexo::plugin::PluginHost*>(&host)};
-    EXPECT_EQ(table.geturl(&instance, "yes", nullptr), NPERR_NO_ERROR);
-    EXPECT_EQ(table.geturl(&instance, "no", nullptr), NPERR_GENERIC_ERROR);
-    NPP_t orphan{nullptr, nullptr};
-    EXPECT_EQ(table.geturl(&orphan, "yes", nullptr), NPERR_GENERIC_ERROR) << "no host behind it";
+    fexo::plugin::PluginInstance plugin, orphan;
+    plugin.AttachWindow(nullptr, &host, &host);
+    EXPECT_EQ(table.geturl(plugin.Npp(), "yes", nullptr), NPERR_NO_ERROR);
+    EXPECT_EQ(table.geturl(plugin.Npp(), "no", nullptr), NPERR_GENERIC_ERROR);
+    EXPECT_EQ(table.geturl(orphan.Npp(), "yes", nullptr), NPERR_GENERIC_ERROR)
+        << "no host behind it";
     EXPECT_EQ(table.geturl(nullptr, "yes", nullptr), NPERR_GENERIC_ERROR);
     EXPECT_EQ(table.size, sizeof table);
     EXPECT_EQ(table.version, 9);

@@ -187,16 +187,32 @@ TEST_F(Activation, UIActivationMakesTheControlTheActiveObject)
     EXPECT_EQ(container.ActiveObject(), nullptr);
 }
 
+// The window moves to the position and shows only its part inside the clip
+// rectangle: no region when all of it is inside, an empty one when none is.
 TEST_F(Activation, ObjectRectsMoveAndClipTheWindow)
 {
     ASSERT_EQ(Activate(), S_OK);
-    RECT position{50, 60, 150, 110}, clip{0, 0, 400, 300};
-    EXPECT_EQ(inPlace->SetObjectRects(&position, &clip), S_OK);
-    RECT placed;
-    GetWindowRect(ControlWindow(), &placed);
-    MapWindowPoints(HWND_DESKTOP, container.HostWindow(), reinterpret_cast<POINT*>(&placed), 2);
-    EXPECT_TRUE(EqualRect(&placed, &position));
-    EXPECT_EQ(inPlace->SetObjectRects(nullptr, &clip), E_POINTER);
+    const RECT position{50, 60, 150, 110};
+    const struct {
+        RECT clip;
+        int regionType;
+        RECT shown;
+    } rows[] = {{{0, 0, 400, 300}, ERROR, {}},
+                {{100, 0, 400, 80}, SIMPLEREGION, {50, 0, 100, 20}},
+                {{200, 200, 400, 300}, NULLREGION, {}}};
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    for (const auto& row : rows) {
+        EXPECT_EQ(inPlace->SetObjectRects(&position, &row.clip), S_OK);
+        RECT placed, shown{};
+        GetWindowRect(ControlWindow(), &placed);
+        MapWindowPoints(HWND_DESKTOP, container.HostWindow(), reinterpret_cast<POINT*>(&placed), 2);
+        EXPECT_TRUE(EqualRect(&placed, &position));
+        EXPECT_EQ(GetWindowRgn(ControlWindow(), region), row.regionType) << row.regionType;
+        if (row.regionType != ERROR) GetRgnBox(region, &shown);
+        EXPECT_TRUE(EqualRect(&shown, &row.shown)) << row.regionType;
+    }
+    DeleteObject(region);
+    EXPECT_EQ(inPlace->SetObjectRects(nullptr, &position), E_POINTER);
 }
 
 TEST(View, ReportsOpaqueStatusAndTheDefaultExtent)

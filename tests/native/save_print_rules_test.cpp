@@ -1,23 +1,10 @@
-// The decisions SaveAs, ExportImageAs and PrintDocTo take from their texts.
+// The decisions SaveAs, ExportImageAs and PrintDocTo take from their texts
+// (PrintDocTo's zoom codes: tests/automation/methods_test.cpp).
 #include <gtest/gtest.h>
 #include "control/file_name_rules.h"
 #include "control/print_arguments.h"
 
 using namespace fexo::control;
-
-TEST(PrintZoomCode, NamesMustMatchExactlyAfterLowering)
-{
-    EXPECT_EQ(PrintZoomCode(L"current zoom"), 2);
-    EXPECT_EQ(PrintZoomCode(L"currentzoom"), 2);
-    EXPECT_EQ(PrintZoomCode(L"orig. size"), 1);
-    EXPECT_EQ(PrintZoomCode(L"original size"), 1);
-    EXPECT_EQ(PrintZoomCode(L"orig.size"), 1);
-    EXPECT_EQ(PrintZoomCode(L"150%"), 0);
-    EXPECT_EQ(PrintZoomCode(L"current zoom "), 0);
-    EXPECT_EQ(PrintZoomCode(L"Current Zoom"), 0) << "the caller lowers the text";
-    EXPECT_EQ(PrintZoomCode(L""), 0);
-    EXPECT_EQ(PrintZoomCode(nullptr), 0);
-}
 
 TEST(PrintOptionFlags, WordsCountAnywhereAsSubstrings)
 {
@@ -27,7 +14,7 @@ TEST(PrintOptionFlags, WordsCountAnywhereAsSubstrings)
     EXPECT_EQ(PrintOptionFlags(L"footer anno header"), 7);
     EXPECT_EQ(PrintOptionFlags(L"HEADER"), 0) << "the caller lowers the text";
     EXPECT_EQ(PrintOptionFlags(L""), 0);
-    EXPECT_EQ(PrintOptionFlags(nullptr), 0);
+    EXPECT_EQ(PrintOptionFlags({L"x\0header", 8}), 2) << "the whole text";
 }
 
 TEST(GetFileExtension, EverythingAfterTheLastDotOfTheWholeText)
@@ -37,7 +24,8 @@ TEST(GetFileExtension, EverythingAfterTheLastDotOfTheWholeText)
     EXPECT_EQ(GetFileExtension(L"C:\\docs.old\\a"), L"old\\a");
     EXPECT_EQ(GetFileExtension(L"a."), L"");
     EXPECT_EQ(GetFileExtension(L"noext"), std::nullopt);
-    EXPECT_EQ(GetFileExtension(nullptr), std::nullopt);
+    EXPECT_EQ(GetFileExtension({}), std::nullopt);
+    EXPECT_EQ(GetFileExtension({L"a.fexo\0x", 8}), (std::wstring{L"fexo\0x", 6}));
 }
 
 TEST(IsDocumentExtension, FexoAndFxoInAnyAsciiCase)

@@ -5,6 +5,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 #include <objsafe.h>
+#include <string>
 #include "FexoCtl.h"
 #include "event_sink.h"
 #include "server_dll.h"
@@ -135,7 +136,7 @@ TEST_F(ContainerInterfaces, NoPropertyPages)
     pages->Release();
 }
 
-// A view sink that only counts references.
+// A view sink that counts references and notes saves and closes in `journal`.
 class ViewSink : public IAdviseSinkEx {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
@@ -153,11 +154,54 @@ public:
     STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override {}
     STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override {}
     STDMETHODIMP_(void) OnRename(IMoniker*) override {}
-    STDMETHODIMP_(void) OnSave() override {}
-    STDMETHODIMP_(void) OnClose() override {}
+    STDMETHODIMP_(void) OnSave() override { journal += "OnSave "; }
+    STDMETHODIMP_(void) OnClose() override { journal += "OnClose "; }
     STDMETHODIMP_(void) OnViewStatusChange(DWORD) override {}
     ULONG refs = 1;
+    std::string journal;
 };
+
+// A container whose saves are noted in its sink's journal and answer `saved`.
+class SavingContainer : public TestContainer {
+public:
+    STDMETHODIMP SaveObject() override
+    {
+        sink.journal += "SaveObject ";
+        return saved;
+    }
+    ViewSink sink;
+    HRESULT saved = S_OK;
+};
+
+TEST_F(ContainerInterfaces, CloseHasADirtyControlSavedWhenAskedTo)
+{
+    const struct {
+        DWORD option;
+        bool dirty;
+        HRESULT saved;
+        const char* journal;
+    } rows[] = {{OLECLOSE_SAVEIFDIRTY, false, S_OK, "OnClose "},  // a clean control first
+                {OLECLOSE_SAVEIFDIRTY, true, S_OK, "SaveObject OnSave OnClose "},
+                {OLECLOSE_PROMPTSAVE, true, S_OK, "SaveObject OnSave OnClose "},
+                {OLECLOSE_PROMPTSAVE, true, E_FAIL, "SaveObject OnClose "},
+                {OLECLOSE_NOSAVE, true, S_OK, "OnClose "}};
+    SavingContainer container;
+    ASSERT_EQ(ole->SetClientSite(&container), S_OK);
+    auto* persist = Query<IPersistStreamInit>(IID_IPersistStreamInit);
+    for (const auto& row : rows) {
+        if (row.dirty) ASSERT_EQ(persist->InitNew(), S_OK);
+        container.saved = row.saved;
+        container.sink.journal.clear();
+        DWORD connection = 0;
+        ASSERT_EQ(ole->Advise(&container.sink, &connection), S_OK);
+        EXPECT_EQ(ole->Close(row.option), S_OK);
+        EXPECT_EQ(container.sink.journal, row.journal) << row.option;
+        ole->Unadvise(connection);
+    }
+    persist->Release();
+    ole->SetClientSite(nullptr);
+    EXPECT_EQ(container.sink.refs, 1u);
+}
 
 TEST_F(ContainerInterfaces, QuickActivationTakesTheSiteAndSinkAndReportsTheFlags)
 {

@@ -2,11 +2,14 @@
 // calls them: every entry with its exact data and byte length, a second
 // registration, and what unregistration leaves.
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "FexoCtl.h"
 #include "registry_tree.h"
 #include "server_dll.h"
+#include <shellapi.h>
 
 using namespace fexo::test;
 
@@ -169,6 +172,17 @@ TEST_F(ServerRegistration, WritesEveryEntryWithItsExactData)
     EXPECT_EQ(ReadRegistryTree(HKEY_CLASSES_ROOT, kInterfaceKey).at("TypeLib|"),
               StringEntry(kLibraryId));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, kEventsKey));
+
+    // The file type's icon entry names an icon that the shell finds in the module.
+    char icon[MAX_PATH + 8] = {};
+    LONG size = sizeof icon;
+    ASSERT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, "FexoFile\\DefaultIcon", icon, &size), ERROR_SUCCESS);
+    char* comma = strrchr(icon, ',');
+    ASSERT_NE(comma, nullptr);
+    *comma = 0;
+    HICON large = nullptr;
+    EXPECT_EQ(ExtractIconExA(icon, atoi(comma + 1), &large, nullptr, 1), 1u);
+    if (large) DestroyIcon(large);
 
     // The class identifier text of the registration is the control's own.
     CLSID parsed{};

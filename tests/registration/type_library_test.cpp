@@ -25,20 +25,26 @@ std::string TypeName(ITypeInfo* owner, const TYPEDESC& type)
     case VT_I2: return "short";
     case VT_I4: return "long";
     case VT_INT: return "int";
-    case VT_UI4: return "unsigned long";
     case VT_R8: return "double";
     case VT_BSTR: return "BSTR";
     case VT_BOOL: return "VARIANT_BOOL";
     case VT_PTR: return TypeName(owner, *type.lptdesc) + "*";
-    case VT_USERDEFINED: {
+    case VT_USERDEFINED: {  // "library.name"
         ITypeInfo* alias = nullptr;
-        BSTR name = nullptr;
+        ITypeLib* library = nullptr;
+        UINT index = 0;
+        BSTR name = nullptr, libraryName = nullptr;
         if (SUCCEEDED(owner->GetRefTypeInfo(type.hreftype, &alias))) {
             alias->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
+            if (SUCCEEDED(alias->GetContainingTypeLib(&library, &index))) {
+                library->GetDocumentation(-1, &libraryName, nullptr, nullptr, nullptr);
+                library->Release();
+            }
             alias->Release();
         }
-        const std::string text = Narrow(name);
+        const std::string text = Narrow(libraryName) + "." + Narrow(name);
         SysFreeString(name);
+        SysFreeString(libraryName);
         return text;
     }
     default: return "vt" + std::to_string(type.vt);
@@ -136,8 +142,7 @@ const Member kMembers[] = {
     {'m', "UnSelectText", 64, ""},
     {'m', "CopyImage", 65, ""},
     {'m', "ExportImageAs", 66, "BSTR, BSTR"},
-    // widl stores the OLE_COLOR colour as the unsigned long it stands for.
-    {'m', "HighlightTerm", 67, "BSTR, long, long, long, unsigned long"},
+    {'m', "HighlightTerm", 67, "BSTR, long, long, long, stdole.OLE_COLOR"},
     {'m', "AddHighlightRect", 68, "long, long, long, long, long"},
     {'m', "RemoveAllHighlightRect", 69, ""},
     {'m', "RestoreDefaults", 70, ""},
