@@ -13,6 +13,11 @@ GPEnabled::~GPEnabled() noexcept(false)
     if (count > 0) G_THROW("GSmartPointer.suspicious");
 }
 
+void* GPEnabled::DeletingDestructor(unsigned flags) noexcept(false)
+{
+    return GDestroyEntry(this, flags);
+}
+
 void GPEnabled::Reference()
 {
     GMonitorLock lock(GSmartPointerMonitor());
@@ -35,7 +40,7 @@ void GPEnabled::Release()
 void GPEnabled::Destroy()
 {
     if (count >= 0) G_THROW("GSmartPointer.suspicious");
-    delete this;
+    DeletingDestructor(kGDeleteMemory);
 }
 
 void GPBase::Assign(GPEnabled* object)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include "support/gsmartpointer.h"
 
 // The shared empty text of this module: what an empty string points at.
@@ -20,7 +21,11 @@ public:
         std::copy_n(bytes, length, data);
         data[length] = '\0';
     }
-    ~GStringRep() override { delete[] data; }
+    ~GStringRep() { delete[] data; }
+    void* G_THISCALL DeletingDestructor(unsigned flags) noexcept(false) override
+    {
+        return GDestroyEntry(this, flags);
+    }
 
     int32_t size;
     char* data;
@@ -50,4 +55,5 @@ private:
 
 static_assert(sizeof(GStringRep) == (sizeof(void*) == 4 ? 16 : 24),
               "table pointer, count, length, text");
+static_assert(!std::has_virtual_destructor_v<GStringRep>, "entry 0 is the destructor");
 static_assert(sizeof(GUTF8String) == 2 * sizeof(void*), "representation and text");

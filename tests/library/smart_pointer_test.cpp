@@ -12,7 +12,11 @@ namespace {
 
 struct Tracked : GPEnabled {
     explicit Tracked(LONG* destroyed) : destroyed(destroyed) {}
-    ~Tracked() override { InterlockedIncrement(destroyed); }
+    ~Tracked() { InterlockedIncrement(destroyed); }
+    void* G_THISCALL DeletingDestructor(unsigned flags) override
+    {
+        return GDestroyEntry(this, flags);
+    }
     LONG* destroyed;
 };
 
@@ -79,6 +83,21 @@ TEST(GSmartPointer, SuspiciousUses)
               "GSmartPointer.suspicious");
 }
 
+// The plugin's compiler releases our objects as its own: entry 0 of the
+// table with this and the flags (this in ECX on 32-bit); flag 1 frees.
+TEST(GPEnabled, EntryZeroIsMicrosoftsScalarDeletingDestructor)
+{
+    using EntryZero = void*(G_THISCALL*)(GPEnabled * self, unsigned flags);
+    LONG destroyed = 0;
+    for (const unsigned flags : {0u, kGDeleteMemory}) {
+        Tracked* object = new Tracked(&destroyed);
+        const EntryZero entry = (*reinterpret_cast<EntryZero* const*>(object))[0];
+        EXPECT_EQ(entry(object, flags), object);
+        if (!(flags & kGDeleteMemory)) ::operator delete(object);  // kept by flag 0
+    }
+    EXPECT_EQ(destroyed, 2);
+}
+
 TEST(GUTF8String, EmptyHasNoRepresentationAndTheSharedEmptyText)
 {
     GUTF8String text;
@@ -101,6 +120,10 @@ struct Retained : Tracked {
     using Tracked::Tracked;
     static void* operator new(std::size_t size) { return ::operator new(size); }
     static void operator delete(void* block) { Graveyard().push_back(block); }
+    void* G_THISCALL DeletingDestructor(unsigned flags) override
+    {
+        return GDestroyEntry(this, flags);
+    }
     static std::vector<void*>& Graveyard()
     {
         static std::vector<void*> blocks;

@@ -20,7 +20,11 @@ public:
     {
         ++TheState().liveStrings;
     }
-    ~StandinStringRep() override { --TheState().liveStrings; }
+    ~StandinStringRep() { --TheState().liveStrings; }
+    void* G_THISCALL DeletingDestructor(unsigned flags) override
+    {
+        return GDestroyEntry(this, flags);
+    }
 };
 
 // Journals a call whose only argument is the instance.

@@ -4,21 +4,22 @@
 
 namespace fexo::test {
 
-HostedControl::HostedControl(IServiceProvider* services, bool activate)
+HostedControl::HostedControl(IServiceProvider* services, bool activate, bool anyPlugin)
 {
     container.OfferServices(services);
     if (FAILED(ServerDll::CreateControl(nullptr, IID_IOleObject, reinterpret_cast<void**>(&m_ole))))
         throw std::runtime_error("the control cannot be created");
     m_ole->QueryInterface(IID_IFexoCtl, reinterpret_cast<void**>(&m_control));
     m_standin = StandinControlOf(GetModuleHandleA("npfexo.dll"));
-    if (!m_standin) throw std::runtime_error("the stand-in plugin is not loaded");
-    m_standin->Reset();
+    if (!m_standin && !anyPlugin) throw std::runtime_error("the stand-in plugin is not loaded");
+    if (m_standin) m_standin->Reset();
     m_ole->SetClientSite(&container);
     if (!activate) return;
     RECT position = container.PositionRect();
     m_ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(),
                   &position);
     PumpMessages();
+    if (!m_standin) return;
     for (int i = 0; i < m_standin->Count(); ++i) {
         const StandinEntry* entry = m_standin->Entry(i);
         if (std::string(entry->call) == "NPP_New") m_instance = entry->instance;

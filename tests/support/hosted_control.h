@@ -13,7 +13,9 @@ namespace fexo::test {
 
 class HostedControl {
 public:
-    explicit HostedControl(IServiceProvider* services = nullptr, bool activate = true);
+    // anyPlugin: the plugin need not be the stand-in (Standin() is then null).
+    explicit HostedControl(IServiceProvider* services = nullptr, bool activate = true,
+                           bool anyPlugin = false);
     ~HostedControl();
     HostedControl(const HostedControl&) = delete;
     HostedControl& operator=(const HostedControl&) = delete;
