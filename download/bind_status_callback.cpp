@@ -24,8 +24,8 @@ ComPtr<xCBindStatusCallback> xCBindStatusCallback::Create()
 
 void xCBindStatusCallback::StartAsyncDownload(dataDownLoad* target, const wchar_t* url)
 {
-    // A download that ends inside BindToStorage may let go of this object's
-    // other references before the call returns.
+    // A binding may end inside BindToStorage, and its end gives up the
+    // record's reference: this object must outlive the call.
     ComPtr<xCBindStatusCallback> keepAlive(this);
     m_target = target;
     m_totalRead = 0;
@@ -103,10 +103,9 @@ STDMETHODIMP xCBindStatusCallback::OnDataAvailable(DWORD flags, DWORD size, FORM
         const uint32_t toRead = size - m_totalRead;
         const std::size_t bufferSize = static_cast<std::size_t>(toRead) + 1;
         std::unique_ptr<BYTE[]> buffer(bufferSize ? new (std::nothrow) BYTE[bufferSize] : nullptr);
-        // Without a buffer the block is not delivered; a last notification
-        // still lets go of the stream below.
+        if (!buffer) return E_OUTOFMEMORY;
         ULONG read = 0;
-        hr = buffer ? m_stream->Read(buffer.get(), toRead, &read) : E_OUTOFMEMORY;
+        hr = m_stream->Read(buffer.get(), toRead, &read);
         if (SUCCEEDED(hr)) {
             if (read > toRead) read = toRead;
             buffer[read] = 0;

@@ -3,8 +3,8 @@
 // real files, PrintDocTo's codes and its message box.
 #include "control_fixture.h"
 #include <string_view>
-#include <thread>
 #include "event_sink.h"
+#include "message_box_watcher.h"
 
 using namespace fexo::test;
 using namespace std::literals;
@@ -257,50 +257,19 @@ TEST_F(Methods, PrintDocToTranslatesZoomAndOptions)
               "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=0 printer=\"x\" options=0)\n");
 }
 
-// The box is modal on this thread: another thread finds it, reads it and
-// presses OK.
 TEST_F(Methods, AMissingPrinterNameIsShownThenPrintedWithAnEmptyName)
 {
-    struct Seen {
-        std::string text, caption;
-        HWND owner = nullptr;
-        bool found = false;
-    } seen;
-    const DWORD thread = GetCurrentThreadId();
-    std::thread closer([&] {
-        for (int tries = 0; tries < 500 && !seen.found; ++tries) {
-            EnumThreadWindows(
-                thread,
-                [](HWND window, LPARAM data) -> BOOL {
-                    auto* seen = reinterpret_cast<Seen*>(data);
-                    char className[32] = {};
-                    GetClassNameA(window, className, sizeof className);
-                    if (strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-                    char text[128] = {}, caption[128] = {};
-                    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-                    GetWindowTextA(window, caption, sizeof caption);
-                    seen->text = text;
-                    seen->caption = caption;
-                    seen->owner = GetWindow(window, GW_OWNER);
-                    seen->found = true;
-                    PostMessageA(window, WM_COMMAND, IDOK, 0);
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&seen));
-            Sleep(20);
-        }
-    });
+    MessageBoxWatcher watcher(L"");
     EXPECT_EQ(control->PrintDocTo(2, 4, Bstr(L"x"), nullptr, Bstr(L"footer")), S_OK);
-    closer.join();
-    ASSERT_TRUE(seen.found);
-    EXPECT_EQ(seen.text, "Printer Name == NULL");
-    EXPECT_EQ(seen.caption, "");
+    const std::vector<SeenMessageBox> seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 1u) << "one box without a caption";
+    EXPECT_EQ(seen[0].text, L"Printer Name == NULL");
     HWND window = nullptr;
     IOleWindow* oleWindow = nullptr;
     ASSERT_EQ(control->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&oleWindow)), S_OK);
     oleWindow->GetWindow(&window);
     oleWindow->Release();
-    EXPECT_TRUE(seen.owner == window || seen.owner == GetAncestor(window, GA_ROOT))
+    EXPECT_TRUE(seen[0].owner == window || seen[0].owner == GetAncestor(window, GA_ROOT))
         << "owned by the control's window";
     EXPECT_EQ(Journal(),
               "fexop_PrintDocTo(reserved=null start=2 end=4 zoom=0 printer=\"\" options=4)\n");

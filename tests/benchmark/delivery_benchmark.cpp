@@ -91,13 +91,10 @@ double ControlDelivery(const std::wstring& url)
 {
     HostedControl hosted;
     hosted.Standin()->Reset();
-    BSTR source = SysAllocString(url.c_str());
     const LARGE_INTEGER start = Now();
-    hosted.Control()->put_SRC(source);
+    hosted.SetSource(url);
     PumpUntil([&] { return !CallsNamed(hosted.Standin(), "NPP_DestroyStream").empty(); }, 600000);
-    const double seconds = Seconds(start);
-    SysFreeString(source);
-    return seconds;
+    return Seconds(start);
 }
 
 void Report(const char* what, double megabytes, double control, double baseline, const char* baselineName)

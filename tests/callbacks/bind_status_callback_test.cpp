@@ -170,15 +170,6 @@ TEST_F(Callback, EachNotificationWritesTheBytesBeyondThoseReadBefore)
     EXPECT_EQ(ThePluginTable().received, kFirstPiece + "hello world!");
 }
 
-TEST_F(Callback, FailedDownloadEndsDone)
-{
-    DrivenProtocol& protocol = Start("driven:failing", L"driven:failing");
-    protocol.Feed(kFirstPiece, BSCF_FIRSTDATANOTIFICATION);
-    protocol.Finish(INET_E_DOWNLOAD_FAILURE);
-    EXPECT_EQ(ThePluginTable().TakeLog(),
-              "WriteReady\nWrite(0, 4096)\nDestroyStream(driven:failing, 0)\n");
-}
-
 TEST_F(Callback, PluginWithoutWriteReadyIsNeverCalled)
 {
     ThePluginTable().Install(false);

@@ -88,9 +88,7 @@ protected:
 
 TEST_F(BindInfo, DownloadAsksForAnAsynchronousGetWithCacheAllowed)
 {
-    BSTR url = SysAllocString(L"fexotest:doc%20one.fexo");
-    EXPECT_EQ(hosted.Control()->put_SRC(url), S_OK);
-    SysFreeString(url);
+    EXPECT_EQ(hosted.SetSource(L"fexotest:doc%20one.fexo"), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return !CallsNamed(hosted.Standin(), "NPP_DestroyStream").empty(); }));
 
     EXPECT_EQ(seen.starts, 1);

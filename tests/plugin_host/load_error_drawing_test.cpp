@@ -13,54 +13,55 @@ using fexo::test::ServerDll;
 
 namespace {
 
+// One metafile record as a readable line.
+int CALLBACK DescribeRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM context)
+{
+    auto* out = reinterpret_cast<std::vector<std::string>*>(context);
+    switch (record->iType) {
+    case EMR_RECTANGLE: {
+        const auto* r = reinterpret_cast<const EMRRECTANGLE*>(record);
+        out->push_back("Rectangle " + std::to_string(r->rclBox.left) + "," +
+                       std::to_string(r->rclBox.top) + "," +
+                       std::to_string(r->rclBox.right) + "," +
+                       std::to_string(r->rclBox.bottom));
+        break;
+    }
+    case EMR_SETTEXTALIGN:
+        out->push_back("SetTextAlign " +
+                       std::to_string(reinterpret_cast<const EMRSELECTCLIPPATH*>(record)->iMode));
+        break;
+    case EMR_EXTTEXTOUTW: {
+        const auto* t = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+        const auto* chars = reinterpret_cast<const wchar_t*>(
+            reinterpret_cast<const BYTE*>(record) + t->emrtext.offString);
+        std::string text;
+        for (DWORD i = 0; i < t->emrtext.nChars; ++i) text.push_back(static_cast<char>(chars[i]));
+        out->push_back("TextOut " + std::to_string(t->emrtext.ptlReference.x) + "," +
+                       std::to_string(t->emrtext.ptlReference.y) + " " + text);
+        break;
+    }
+    case EMR_EXTTEXTOUTA: {
+        const auto* t = reinterpret_cast<const EMREXTTEXTOUTA*>(record);
+        const char* chars = reinterpret_cast<const char*>(record) + t->emrtext.offString;
+        out->push_back("TextOut " + std::to_string(t->emrtext.ptlReference.x) + "," +
+                       std::to_string(t->emrtext.ptlReference.y) + " " +
+                       std::string(chars, t->emrtext.nChars));
+        break;
+    }
+    case EMR_HEADER:
+    case EMR_EOF:
+        break;
+    default:
+        out->push_back("record " + std::to_string(record->iType));
+    }
+    return 1;
+}
+
 // What a drawing left in an enhanced metafile, as readable lines.
 std::vector<std::string> Records(HENHMETAFILE metafile)
 {
     std::vector<std::string> records;
-    EnumEnhMetaFile(
-        nullptr, metafile,
-        [](HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM context) -> int {
-            auto* out = reinterpret_cast<std::vector<std::string>*>(context);
-            switch (record->iType) {
-            case EMR_RECTANGLE: {
-                const auto* r = reinterpret_cast<const EMRRECTANGLE*>(record);
-                out->push_back("Rectangle " + std::to_string(r->rclBox.left) + "," +
-                               std::to_string(r->rclBox.top) + "," +
-                               std::to_string(r->rclBox.right) + "," +
-                               std::to_string(r->rclBox.bottom));
-                break;
-            }
-            case EMR_SETTEXTALIGN:
-                out->push_back("SetTextAlign " +
-                               std::to_string(reinterpret_cast<const EMRSELECTCLIPPATH*>(record)->iMode));
-                break;
-            case EMR_EXTTEXTOUTW: {
-                const auto* t = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
-                const auto* chars = reinterpret_cast<const wchar_t*>(
-                    reinterpret_cast<const BYTE*>(record) + t->emrtext.offString);
-                std::string text;
-                for (DWORD i = 0; i < t->emrtext.nChars; ++i) text.push_back(static_cast<char>(chars[i]));
-                out->push_back("TextOut " + std::to_string(t->emrtext.ptlReference.x) + "," +
-                               std::to_string(t->emrtext.ptlReference.y) + " " + text);
-                break;
-            }
-            case EMR_EXTTEXTOUTA: {
-                const auto* t = reinterpret_cast<const EMREXTTEXTOUTA*>(record);
-                const char* chars = reinterpret_cast<const char*>(record) + t->emrtext.offString;
-                out->push_back("TextOut " + std::to_string(t->emrtext.ptlReference.x) + "," +
-                               std::to_string(t->emrtext.ptlReference.y) + " " +
-                               std::string(chars, t->emrtext.nChars));
-                break;
-            }
-            case EMR_HEADER:
-            case EMR_EOF:
-                break;
-            default:
-                out->push_back("record " + std::to_string(record->iType));
-            }
-            return 1;
-        },
-        &records, nullptr);
+    EnumEnhMetaFile(nullptr, metafile, DescribeRecord, &records, nullptr);
     return records;
 }
 

@@ -17,8 +17,16 @@ ScratchDirectory::ScratchDirectory(const std::string& name)
 {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    m_path = std::string(temp) + "fexo_" + name + "_" + std::to_string(GetCurrentProcessId()) + "\\";
-    EXPECT_TRUE(CreateDirectoryA(m_path.c_str(), nullptr)) << m_path;
+    // Process ids come back, and an earlier run may have left its directory
+    // (a module loaded from it keeps its file): take the first free name.
+    const std::string stem = std::string(temp) + "fexo_" + name + "_" +
+                             std::to_string(GetCurrentProcessId()) + "_";
+    for (unsigned n = 0;; ++n) {
+        m_path = stem + std::to_string(n) + "\\";
+        if (CreateDirectoryA(m_path.c_str(), nullptr)) return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    ADD_FAILURE() << m_path;
 }
 
 ScratchDirectory::~ScratchDirectory()

@@ -2,12 +2,15 @@
 # regsvr32 and the script host, the clients that register and create the
 # control outside any test harness.  Run in the directory of FexoCntl.DLL:
 #
-#   real_clients.sh WINE-LAUNCHER [LAUNCHER-ARGS...]
+#   real_clients.sh SYSTEM-FOLDER WINE-LAUNCHER [LAUNCHER-ARGS...]
 #
-# The launcher (tools/wine-run PREFIX) keeps everything in the tests' prefix.
+# SYSTEM-FOLDER holds the clients of the DLL's bitness: system32 for 64-bit,
+# syswow64 for 32-bit.  The launcher (tools/wine-run PREFIX) keeps everything
+# in the tests' prefix.
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
+clients="C:\\windows\\$1"; shift
 script="Z:$(tr / '\\' <<<"$here/create_control.js")"
 failures=0
 
@@ -23,8 +26,8 @@ expect() {
     fi
 }
 
-expect 0 "regsvr32 /s registers" "$@" regsvr32 /s FexoCntl.DLL
-expect 0 "script creates the control" "$@" cscript //nologo "$script"
-expect 0 "regsvr32 /u /s unregisters" "$@" regsvr32 /u /s FexoCntl.DLL
-expect 2 "script cannot create it once unregistered" "$@" cscript //nologo "$script"
+expect 0 "regsvr32 /s registers" "$@" "$clients\\regsvr32.exe" /s FexoCntl.DLL
+expect 0 "script creates the control" "$@" "$clients\\cscript.exe" //nologo "$script"
+expect 0 "regsvr32 /u /s unregisters" "$@" "$clients\\regsvr32.exe" /u /s FexoCntl.DLL
+expect 2 "script cannot create it once unregistered" "$@" "$clients\\cscript.exe" //nologo "$script"
 exit $((failures > 0))

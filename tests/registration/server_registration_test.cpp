@@ -168,7 +168,8 @@ TEST_F(ServerRegistration, WritesEveryEntryWithItsExactData)
     // The type library, registered from the module file for its own locale.
     const RegistryTree typeLib = ReadRegistryTree(HKEY_CLASSES_ROOT, TypeLibKey());
     EXPECT_EQ(typeLib.at("1.0|"), StringEntry("FexoControl 1.0 Type Library"));
-    EXPECT_EQ(typeLib.at("1.0\\409\\win64|"), StringEntry(ModulePath()));
+    EXPECT_EQ(typeLib.at(sizeof(void*) == 4 ? "1.0\\409\\win32|" : "1.0\\409\\win64|"),
+              StringEntry(ModulePath()));
     EXPECT_EQ(ReadRegistryTree(HKEY_CLASSES_ROOT, kInterfaceKey).at("TypeLib|"),
               StringEntry(kLibraryId));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, kEventsKey));

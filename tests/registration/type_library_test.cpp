@@ -214,7 +214,7 @@ TEST_F(TypeLibrary, DescribesTheLibraryAndItsThreeTypes)
     ASSERT_EQ(m_library->GetLibAttr(&attributes), S_OK);
     EXPECT_TRUE(IsEqualGUID(attributes->guid, LIBID_FEXOCONTROLLib));
     EXPECT_EQ(attributes->lcid, 0x409u);
-    EXPECT_EQ(attributes->syskind, SYS_WIN64);
+    EXPECT_EQ(attributes->syskind, sizeof(void*) == 4 ? SYS_WIN32 : SYS_WIN64);
     EXPECT_EQ(attributes->wMajorVerNum, 1);
     EXPECT_EQ(attributes->wMinorVerNum, 0);
     m_library->ReleaseTLibAttr(attributes);

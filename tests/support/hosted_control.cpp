@@ -40,6 +40,14 @@ HWND HostedControl::Window() const
     return window;
 }
 
+HRESULT HostedControl::SetSource(const std::wstring& url)
+{
+    BSTR text = SysAllocString(url.c_str());
+    const HRESULT hr = m_control->put_SRC(text);
+    SysFreeString(text);
+    return hr;
+}
+
 ULONG HostedControl::Destroy()
 {
     if (!m_ole) return 0;

@@ -26,6 +26,8 @@ public:
     NPP Instance() const { return m_instance; }
     const StandinControl* Standin() const { return m_standin; }
     std::string Journal() const { return m_standin->Journal(); }
+    // put_SRC's result for `url`.
+    HRESULT SetSource(const std::wstring& url);
 
     // Closes the container's hold and releases the control now; returns the
     // count Release answered.
