@@ -22,6 +22,11 @@ public:
 protected:
     ObjectRoot() = default;
     virtual ~ObjectRoot() = default;
+
+    // Runs once the last reference has gone, while the object is still whole:
+    // whatever it calls may call back and take references meanwhile (in the
+    // destructor its IUnknown would no longer answer).
+    virtual void FinalRelease() {}
     ObjectRoot(const ObjectRoot&) = delete;
     ObjectRoot& operator=(const ObjectRoot&) = delete;
 
@@ -66,7 +71,11 @@ public:
         Module::Lock();
         this->m_controllingUnknown = Interfaces().front().get(this);
     }
-    ~ComObject() override { Module::Unlock(); }
+    ~ComObject() override
+    {
+        this->FinalRelease();
+        Module::Unlock();
+    }
 
     static HRESULT Create(REFIID iid, void** out)
     {
@@ -95,6 +104,7 @@ template <class T>
 class ContainedObject final : public T {
 public:
     explicit ContainedObject(IUnknown* outer) { this->m_controllingUnknown = outer; }
+    ~ContainedObject() override { this->FinalRelease(); }
 
     HRESULT InnerQueryInterface(REFIID iid, void** out)
     {

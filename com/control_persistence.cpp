@@ -254,14 +254,15 @@ STDMETHODIMP ControlBase::Load(IStorage* storage)
     return Load(stream.Get());
 }
 
-STDMETHODIMP ControlBase::Save(IStorage* storage, BOOL)
+// A save into another storage is a copy: the object stays unsaved.
+STDMETHODIMP ControlBase::Save(IStorage* storage, BOOL sameAsLoad)
 {
     if (!storage) return E_POINTER;
     ComPtr<IStream> stream;
     const HRESULT hr = storage->CreateStream(
         kContentsStream, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0, stream.Put());
     if (FAILED(hr)) return hr;
-    return Save(stream.Get(), TRUE);
+    return Save(stream.Get(), sameAsLoad);
 }
 
 STDMETHODIMP ControlBase::SaveCompleted(IStorage*) { return S_OK; }

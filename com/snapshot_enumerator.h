@@ -8,6 +8,7 @@
 #include <new>
 #include <utility>
 #include <vector>
+#include "com/module.h"
 
 namespace fexo::com {
 
@@ -91,11 +92,13 @@ private:
         }
     };
 
+    // A live enumerator keeps the server loaded, like every other object.
     SnapshotEnumerator(std::shared_ptr<Snapshot> snapshot, size_t position)
         : m_snapshot(std::move(snapshot)), m_position(position)
     {
+        Module::Lock();
     }
-    ~SnapshotEnumerator() = default;
+    ~SnapshotEnumerator() { Module::Unlock(); }
 
     ULONG m_refCount = 1;
     std::shared_ptr<Snapshot> m_snapshot;

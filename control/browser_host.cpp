@@ -106,8 +106,11 @@ bool CFexoCtl::PageUrlUnchanged()
     return VarBstrCmp(remembered.Get(), m_bstrPageUrl.Get(), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
 }
 
+// The plugin may ask from its own window procedure, with no caller holding
+// the control: a document replaced here may run script that releases it.
 bool CFexoCtl::OpenUrl(const char* url, const char* target)
 {
+    fexo::com::ComPtr<IUnknown> keepAlive(ControllingUnknown());
     const Bstr resolved = ResolvePageUrl(fexo::control::AnsiToBstr(url).Get());
     IWebBrowserApp* browser = GetWebBrowser();
     if (!browser) return OpenOutsideBrowser(resolved, target);

@@ -174,6 +174,7 @@ public:
     void ReportError(const char* message);
 
 protected:
+    void FinalRelease() override;
     HRESULT OnDraw(const fexo::com::DrawInfo& info) override;
     fexo::com::ConnectionPoint* ConnectionPointAt(size_t index) override;
     const fexo::com::PropertyMap& PersistedProperties() const override;
@@ -195,6 +196,8 @@ private:
     void CreatePluginInstance();
     void ResetPluginInstance();
     void ReloadPluginInstance();
+    // The instance is set up on a window that still exists.
+    bool InstanceHasWindow() const;
     // The plugin notices size changes of its window by itself: after a new
     // instance the window shrinks to nothing and grows back.
     void ResizeWindowTwice(const RECT& client);
@@ -247,6 +250,7 @@ private:
     // go on with the window and come off with the control.
     bool HookHostWindows(HWND controlWindow);
     void UnhookHostWindows();
+    void HookWindow(HWND found, WNDPROC hook, HWND& hooked, WNDPROC& oldProc);
     bool SendPrintCommand();
     static LRESULT CALLBACK DocViewSubclassProc(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam);

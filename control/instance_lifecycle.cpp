@@ -17,10 +17,15 @@ CFexoCtl::CFexoCtl()
     CPluginModule::Load();
 }
 
-CFexoCtl::~CFexoCtl()
+CFexoCtl::~CFexoCtl() = default;
+
+// The teardown calls the plugin, whose script may call back into the control.
+void CFexoCtl::FinalRelease()
 {
     // Also for a control that never had an instance: the plugin accepts it.
-    m_plugin.Destroy();
+    // Script that the plugin runs from inside may set SRC or ask for a URL:
+    // nothing is created or streamed any more.
+    m_plugin.Close();
     // After the instance is gone no download may reach the plugin again.
     m_downloads.AbortAndClear();
     CPluginModule::Unload(0, false);
@@ -110,9 +115,14 @@ void CFexoCtl::ResizeWindowTwice(const RECT& client)
                  client.bottom - client.top, flags);
 }
 
+// A deactivated control keeps its instance but no window: the SRC it is
+// given waits for the next activation, which creates the instance afresh,
+// rather than re-creating it on a window handle that is gone.
+bool CFexoCtl::InstanceHasWindow() const { return m_plugin.HasWindow() && Window(); }
+
 void CFexoCtl::ResetPluginInstance()
 {
-    if (!m_plugin.HasWindow()) return;
+    if (!InstanceHasWindow()) return;
     RECT client{};
     GetClientRect(Window(), &client);
     m_plugin.Destroy();
@@ -125,7 +135,7 @@ void CFexoCtl::ResetPluginInstance()
 
 void CFexoCtl::ReloadPluginInstance()
 {
-    if (!m_plugin.HasWindow() || m_bstrSRC.Empty()) return;
+    if (!InstanceHasWindow() || m_bstrSRC.Empty()) return;
     RECT client{};
     GetClientRect(Window(), &client);
     // Without memory for the new arguments the old instance keeps its document.
@@ -148,7 +158,7 @@ STDMETHODIMP CFexoCtl::get_SRC(BSTR* pVal)
 STDMETHODIMP CFexoCtl::put_SRC(BSTR newVal)
 {
     return fexo::com::Guarded([&] {
-        const bool hadWindow = m_plugin.HasWindow();
+        const bool hadWindow = InstanceHasWindow();
         const bool hadDocument = !m_bstrSRC.Empty();
         m_bstrSRC = ResolvePageUrl(newVal);
         // A new document starts on its first page, unrotated, with its own layout.

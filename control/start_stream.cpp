@@ -54,17 +54,22 @@ void DeliverFile(HANDLE file, dataDownLoad& record)
 // escape, so an allocation failure ends the attempt without a stream.
 bool CFexoCtl::StartStream(BSTR url)
 {
-    if (!url || !url[0]) return false;
+    // A stream asked for while the instance is being replaced or torn down
+    // would belong to no instance.
+    if (!url || !url[0] || m_plugin.Ended()) return false;
     try {
+        // Script run from inside NPP_NewStream may replace the text passed in
+        // (it is often m_bstrSRC itself).
+        const Bstr address(url);
         const auto decoded =
-            fexo::control::WideToUtf8(fexo::download::PercentDecode(url).c_str());
-        dataDownLoad& record = m_downloads.Append(
-            std::make_unique<dataDownLoad>(m_plugin, this, decoded.value_or("")));
+            fexo::control::WideToUtf8(fexo::download::PercentDecode(address.Get()).c_str());
+        dataDownLoad& record = m_downloads.Append(std::make_unique<dataDownLoad>(
+            m_plugin, this, decoded.value_or(""), ControllingUnknown()));
         m_plugin.SetMimeType();
         m_plugin.NewStream(record.Stream(), &m_nStreamType);
         if (!fexo::download::IsFileUrl(record.Stream()->url)) {
             // Undecoded: the server gets the address with its escapes.
-            record.StartNetworkDownload(url);
+            record.StartNetworkDownload(address.Get());
             return false;
         }
         return StreamLocalFile(record);

@@ -4,8 +4,12 @@
 
 namespace fexo::download {
 
-dataDownLoad::dataDownLoad(plugin::PluginInstance& plugin, void* owner, std::string url)
-    : m_callback(xCBindStatusCallback::Create()), m_plugin(plugin), m_url(std::move(url))
+dataDownLoad::dataDownLoad(plugin::PluginInstance& plugin, void* owner, std::string url,
+                           IUnknown* lifetime)
+    : m_callback(xCBindStatusCallback::Create()),
+      m_plugin(plugin),
+      m_url(std::move(url)),
+      m_lifetime(lifetime)
 {
     m_stream.ndata = owner;
     m_stream.url = m_url.c_str();
@@ -45,8 +49,13 @@ void dataDownLoad::Write(const BYTE* data, uint32_t length)
 
 void dataDownLoad::Finish() { m_plugin.DestroyStream(&m_stream, NPRES_DONE); }
 
+// Script that the plugin runs from inside a stream call may release the
+// owner's last reference: the owner, and with it this record and the
+// instance, lives until the notification is over, and its teardown then runs
+// after the plugin has returned.
 void dataDownLoad::OnData(const BYTE* data, uint32_t size)
 {
+    com::ComPtr<IUnknown> keepOwner(m_lifetime);
     if (!m_plugin.CanWrite()) return;
     if (data) {
         Write(data, size);

@@ -16,8 +16,10 @@ class dataDownLoad {
 public:
     // A record for the decoded UTF-8 address `url`, written into `plugin`;
     // the stream's ndata names `owner`.  Its callback object is created with
-    // it (and is null when that fails).
-    dataDownLoad(plugin::PluginInstance& plugin, void* owner, std::string url);
+    // it (and is null when that fails).  `lifetime`, when given, is the COM
+    // object that owns the record: it is held across every notification.
+    dataDownLoad(plugin::PluginInstance& plugin, void* owner, std::string url,
+                 IUnknown* lifetime = nullptr);
     virtual ~dataDownLoad();
     dataDownLoad(const dataDownLoad&) = delete;
     dataDownLoad& operator=(const dataDownLoad&) = delete;
@@ -53,6 +55,7 @@ private:
     bool m_active = true;
     plugin::PluginInstance& m_plugin;
     std::string m_url;  // the text m_stream.url points at
+    IUnknown* m_lifetime;
 };
 
 }  // namespace fexo::download

@@ -83,16 +83,23 @@ bool CFexoCtl::HookHostWindows(HWND controlWindow)
         return false;
     }
 
-    m_hWndDocView = FindDescendant(m_hWndIEFrame, "Shell DocObject View");
-    if (m_hWndDocView) {
-        if (WNDPROC old = Subclass(m_hWndDocView, DocViewSubclassProc, this))
-            m_pfnOldDocViewProc = old;
-    }
-    m_hWndReBar = FindDescendant(m_hWndIEFrame, "ReBarWindow32");
-    if (m_hWndReBar) {
-        if (WNDPROC old = Subclass(m_hWndReBar, ReBarSubclassProc, this)) m_pfnOldReBarProc = old;
-    }
+    HookWindow(FindDescendant(m_hWndIEFrame, "Shell DocObject View"), DocViewSubclassProc,
+               m_hWndDocView, m_pfnOldDocViewProc);
+    HookWindow(FindDescendant(m_hWndIEFrame, "ReBarWindow32"), ReBarSubclassProc, m_hWndReBar,
+               m_pfnOldReBarProc);
     return true;
+}
+
+// A window is recorded only when one was found: a frame without it must not
+// make the control forget a window it hooked earlier (that hook could then
+// never come off).  A different window than the one hooked before gets the
+// hook after the earlier one has come off.
+void CFexoCtl::HookWindow(HWND found, WNDPROC hook, HWND& hooked, WNDPROC& oldProc)
+{
+    if (!found) return;
+    if (found != hooked) Restore(hooked, oldProc);
+    hooked = found;
+    if (WNDPROC old = Subclass(found, hook, this)) oldProc = old;
 }
 
 // Procedures go back without a check that the hook is still on top: the
@@ -107,6 +114,8 @@ void CFexoCtl::UnhookHostWindows()
 // handles its own command, so that printing still does something.
 bool CFexoCtl::SendPrintCommand()
 {
+    // No caller holds the control while the browser's window runs this.
+    fexo::com::ComPtr<IUnknown> keepAlive(ControllingUnknown());
     return fexo::control::CallPlugin<fexop_OpenDlgCommandProc>(FexopExport::OpenDlgCommand,
                                                                m_plugin.Npp(), "CmdPrint");
 }

@@ -33,13 +33,20 @@ public:
     static PluginHost* HostOf(NPP instance);
 
     // NPP_New with the argument arrays (argc 0 and null arrays for none) and
-    // the saved data the last destroyed instance left.
+    // the saved data the last destroyed instance left.  A live instance is
+    // destroyed first, so the plugin never sees two NPP_New on one record;
+    // after Close nothing is created any more.
     void New(int16_t argc, char** names, char** values);
     void SetWindow();
     // NPP_Destroy, handing the saved-data slot to the plugin.
     void Destroy();
-    // The stream calls, announced as kMimeType and never seekable; the
-    // plugin writes the stream type it wants to `streamType`.
+    // The last NPP_Destroy, at teardown: script that the plugin runs from
+    // inside it cannot bring the instance back.
+    void Close();
+    // The stream calls (and SetWindow) reach only a live instance: never one
+    // that NPP_Destroy has ended.  Streams are announced as kMimeType and
+    // never seekable; the plugin writes the stream type it wants to
+    // `streamType`.
     void NewStream(NPStream* stream, uint16_t* streamType);
     // The plugin takes stream bytes (it filled the writeready entry).
     bool CanWrite() const;
@@ -50,9 +57,14 @@ public:
 
     // NPP_New was called and no NPP_Destroy since.
     bool Live() const { return m_live; }
+    // NPP_Destroy ended the last instance, and none has been created since
+    // (or none ever will be).
+    bool Ended() const { return m_closed || (m_created && !m_live); }
 
 private:
     bool m_live = false;
+    bool m_created = false;  // NPP_New was called at least once
+    bool m_closed = false;
     NPP_t m_npp{};
     PluginHost* m_host = nullptr;
     NPWindow m_npWindow{};

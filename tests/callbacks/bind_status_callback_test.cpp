@@ -104,6 +104,7 @@ protected:
     void SetUp() override
     {
         ThePluginTable().Install();
+        plugin.New(0, nullptr, nullptr);  // streams reach a live instance only
         locksBefore = fexo::com::Module::LockCount();
         ASSERT_EQ(CoInternetGetSession(0, &session, 0), S_OK);
         ASSERT_EQ(session->RegisterNameSpace(&factory, kDrivenProtocol, L"driven", 0, nullptr, 0), S_OK);

@@ -92,6 +92,27 @@ TEST(ModuleExports, RefusesOtherClassesAndCountsLocks)
     EXPECT_EQ(ServerDll::CanUnloadNow(), S_OK);
 }
 
+TEST(ClassFactory, AConnectionEnumeratorAndItsCloneKeepTheModuleAfterTheControlIsGone)
+{
+    IConnectionPointContainer* points = nullptr;
+    ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IConnectionPointContainer,
+                                       reinterpret_cast<void**>(&points)),
+              S_OK);
+    IConnectionPoint* point = nullptr;
+    ASSERT_EQ(points->FindConnectionPoint(DIID__IFexoCtlEvents, &point), S_OK);
+    IEnumConnections* connections = nullptr;
+    ASSERT_EQ(point->EnumConnections(&connections), S_OK);
+    IEnumConnections* clone = nullptr;
+    ASSERT_EQ(connections->Clone(&clone), S_OK);
+    point->Release();
+    EXPECT_EQ(points->Release(), 0u);
+    EXPECT_EQ(ServerDll::CanUnloadNow(), S_FALSE) << "two enumerators live";
+    connections->Release();
+    EXPECT_EQ(ServerDll::CanUnloadNow(), S_FALSE) << "the clone lives";
+    clone->Release();
+    EXPECT_EQ(ServerDll::CanUnloadNow(), S_OK);
+}
+
 TEST(ClassFactory, CreatesWithTheRequestedInterfaceOrFailsCleanly)
 {
     IUnknown* control = nullptr;

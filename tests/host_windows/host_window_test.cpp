@@ -99,6 +99,7 @@ bool PluginHasPrintExport()
 class PageSite : public TestContainer {
 public:
     explicit PageSite(HWND window) : m_window(window) {}
+    void MoveTo(HWND window) { m_window = window; }
     STDMETHODIMP GetWindow(HWND* window) override
     {
         *window = m_window;
@@ -147,6 +148,8 @@ public:
                   S_OK);
         PumpMessages();
     }
+    // The next activation creates the control's window in `parent`.
+    void MoveTo(HWND parent) { m_site.MoveTo(parent); }
     void Deactivate()
     {
         IOleInPlaceObject* inPlace = nullptr;
@@ -302,6 +305,23 @@ TEST_F(HostWindows, AControlActivatedAgainKeepsItsHookAndStillRestoresTheProcedu
     EXPECT_FALSE(browser.Hooked());
     Command(browser.docView, 275);
     EXPECT_EQ(g_browserLog, Log{"Shell DocObject View WM_COMMAND 275"});
+}
+
+TEST_F(HostWindows, AControlActivatedAgainInAFrameWithoutTheWindowsStillTakesItsHooksOff)
+{
+    BrowserFrame browser;
+    HWND bareFrame = CreateBrowserWindow("IEFrame", nullptr);
+    HWND page = CreateBrowserWindow("Internet Explorer_Server", bareFrame);
+    auto control = std::make_unique<EmbeddedControl>(browser.server);
+    ASSERT_TRUE(browser.Hooked());
+    control->Deactivate();
+    control->MoveTo(page);
+    control->Activate();
+    control.reset();
+    EXPECT_FALSE(browser.Hooked()) << "no hook is left to run the freed control";
+    Command(browser.docView, 260);
+    EXPECT_EQ(g_browserLog, Log{"Shell DocObject View WM_COMMAND 260"});
+    DestroyWindow(bareFrame);
 }
 
 }  // namespace

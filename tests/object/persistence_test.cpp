@@ -270,6 +270,10 @@ TEST_F(ProbePersistence, StorageGoesThroughItsContentsStream)
                                          "put 3 VT_I4 3"}));
     EXPECT_EQ(storagePersist->InitNew(storage), S_OK);
     EXPECT_EQ(storagePersist->IsDirty(), S_OK);
+    ASSERT_EQ(storagePersist->Save(storage, FALSE), S_OK);
+    EXPECT_EQ(storagePersist->IsDirty(), S_OK) << "a copy leaves the object unsaved";
+    ASSERT_EQ(storagePersist->Save(storage, TRUE), S_OK);
+    EXPECT_EQ(storagePersist->IsDirty(), S_FALSE);
     storage->Release();
     bytes->Release();
     storagePersist->Release();

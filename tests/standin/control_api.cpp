@@ -8,7 +8,7 @@ using namespace standin;
 
 namespace {
 
-using Guard = std::lock_guard<std::mutex>;
+using Guard = std::lock_guard<std::recursive_mutex>;
 
 void STANDIN_CALL Reset()
 {
@@ -20,6 +20,7 @@ void STANDIN_CALL Reset()
     state.docType.reset();
     state.dataToSave.reset();
     state.streamCount = 0;
+    state.action = nullptr;
 }
 
 int STANDIN_CALL Count()
@@ -127,9 +128,20 @@ int STANDIN_CALL LiveStrings()
     return TheState().liveStrings;
 }
 
+bool STANDIN_CALL ActAt(const char* call, StandinAction action, void* context)
+{
+    const Call found = FindCall(call);
+    if (found < 0) return false;
+    Guard guard(TheState().lock);
+    TheState().actionCall = found;
+    TheState().action = action;
+    TheState().actionContext = context;
+    return true;
+}
+
 const StandinControl kControl = {
     Reset,    Count,     Entry,      JournalText,  SetResult, QueueResult, SetAnswer, SetDocType,
-    SaveDataOnDestroy, Callbacks, BrowserFuncs, Summary, Checksum,  LiveStrings,
+    SaveDataOnDestroy, Callbacks, BrowserFuncs, Summary, Checksum,  LiveStrings, ActAt,
 };
 
 }  // namespace

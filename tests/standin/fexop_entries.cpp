@@ -30,13 +30,13 @@ public:
 // Journals a call whose only argument is the instance.
 void RecordPlain(FexopExport which, NPP instance)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord(CallOf(which), instance).Commit();
 }
 
 int32_t RecordQuery(FexopExport which, NPP instance)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord(CallOf(which), instance).Commit();
     return TheState().results.Next(CallOf(which), 0);
 }
@@ -45,7 +45,7 @@ template <class Callback>
 void RecordCallback(FexopExport which, Callback callback, Callback StandinCallbacks::*slot)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(which), nullptr);
     record.args.Pointer("callback", reinterpret_cast<const void*>(callback));
     record.Commit({reinterpret_cast<const void*>(callback)});
@@ -89,7 +89,7 @@ int16_t NP_CALL fexop_GetPageWidth(NPP instance)
 void NP_CALL fexop_GetDocType(NPP instance, wchar_t** docType)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(FexopExport::GetDocType), instance);
     record.args.Pointer("docType", docType);
     record.Commit({docType});
@@ -98,7 +98,7 @@ void NP_CALL fexop_GetDocType(NPP instance, wchar_t** docType)
 
 void NP_CALL fexop_ScrollImage(NPP instance, int32_t dx, int32_t dy)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::ScrollImage), instance);
     record.args.Number("dx", dx).Number("dy", dy);
     record.Commit();
@@ -106,7 +106,7 @@ void NP_CALL fexop_ScrollImage(NPP instance, int32_t dx, int32_t dy)
 
 void NP_CALL fexop_NavView(NPP instance, int32_t code)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::NavView), instance);
     record.args.Number("code", code);
     record.Commit();
@@ -114,7 +114,7 @@ void NP_CALL fexop_NavView(NPP instance, int32_t code)
 
 void NP_CALL fexop_SaveAs(NPP instance, const char* fileNameUtf8, const char* docType)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::SaveAs), instance);
     record.args.Text("file", fileNameUtf8).Text("docType", docType);
     record.Commit();
@@ -142,7 +142,7 @@ void NP_CALL fexop_CopyImage(NPP instance)
 
 void NP_CALL fexop_ExportImageAs(NPP instance, const char* fileNameUtf8)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::ExportImageAs), instance);
     record.args.Text("file", fileNameUtf8);
     record.Commit();
@@ -151,7 +151,7 @@ void NP_CALL fexop_ExportImageAs(NPP instance, const char* fileNameUtf8)
 void NP_CALL fexop_SearchText(NPP instance, const char* textUtf8, bool matchCase,
                               bool wholeWord, bool allMatches, uint32_t colour)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::SearchText), instance);
     record.args.Text("text", textUtf8)
         .Number("matchCase", matchCase)
@@ -164,7 +164,7 @@ void NP_CALL fexop_SearchText(NPP instance, const char* textUtf8, bool matchCase
 void NP_CALL fexop_AddHighlightRect(NPP instance, int32_t x, int32_t y, int32_t w, int32_t h,
                                     uint32_t colour)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::AddHighlightRect), instance);
     record.args.Number("x", x).Number("y", y).Number("w", w).Number("h", h).Hex("colour", colour);
     record.Commit();
@@ -188,7 +188,7 @@ void NP_CALL fexop_ClearCache(NPP instance)
 void NP_CALL fexop_PrintDocTo(NPP instance, void* reserved, int32_t startPage, int32_t endPage,
                               int32_t zoomCode, const char* printerNameUtf8, int32_t optionFlags)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::PrintDocTo), instance);
     record.args.Pointer("reserved", reserved)
         .Number("start", startPage)
@@ -201,7 +201,7 @@ void NP_CALL fexop_PrintDocTo(NPP instance, void* reserved, int32_t startPage, i
 
 void NP_CALL fexop_OpenDlgCommand(NPP instance, const char* command)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::OpenDlgCommand), instance);
     record.args.Text("command", command);
     record.Commit();
@@ -211,7 +211,7 @@ void NP_CALL fexop_GetProperty(NPP instance, const char* name, GUTF8String* text
                                int32_t* integer, int16_t* shortInteger, bool* flag)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(FexopExport::GetProperty), instance);
     record.args.Text("name", name)
         .StringObject("text", text ? text->Text() : nullptr, text != nullptr)
@@ -234,7 +234,7 @@ void NP_CALL fexop_GetProperty(NPP instance, const char* name, GUTF8String* text
 void NP_CALL fexop_SetProperty(NPP instance, const char* name, const char* text, double number,
                                int32_t integer, int16_t shortInteger, bool flag)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::SetProperty), instance);
     record.args.Text("name", name)
         .Text("text", text)
@@ -247,7 +247,7 @@ void NP_CALL fexop_SetProperty(NPP instance, const char* name, const char* text,
 
 void NP_CALL fexop_ShowMagnifier(NPP instance, bool show)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::ShowMagnifier), instance);
     record.args.Number("show", show);
     record.Commit();
@@ -276,7 +276,7 @@ void NP_CALL fexop_ComplexEventFunc(PluginComplexEventCallback callback)
 void NP_CALL fexop_DoHyperlink(NPP instance, const char* urlUtf8, const char* targetUtf8,
                                const char* commentUtf8)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(FexopExport::DoHyperlink), instance);
     record.args.Text("url", urlUtf8).Text("target", targetUtf8).Text("comment", commentUtf8);
     record.Commit();

@@ -68,7 +68,7 @@ NPError NP_CALL NPP_New(NPMIMEType pluginType, NPP instance, uint16_t mode, int1
                         char* argn[], char* argv[], NPSavedData* saved)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(NpCall::New), instance);
     record.args.Text("type", pluginType).Number("mode", mode);
     DescribeArguments(record.args, argc, argn, argv);
@@ -97,7 +97,7 @@ NPError NP_CALL NPP_New(NPMIMEType pluginType, NPP instance, uint16_t mode, int1
 NPError NP_CALL NPP_Destroy(NPP instance, NPSavedData** save)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(NpCall::Destroy), instance);
     record.args.Pointer("save", save);
 
@@ -123,7 +123,7 @@ NPError NP_CALL NPP_Destroy(NPP instance, NPSavedData** save)
 NPError NP_CALL NPP_SetWindow(NPP instance, NPWindow* window)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(NpCall::SetWindow), instance);
     if (window) {
         const NPRect& clip = window->clipRect;
@@ -153,7 +153,7 @@ NPError NP_CALL NPP_NewStream(NPP instance, NPMIMEType type, NPStream* stream, N
                               uint16_t* stype)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     const uint32_t number = ++state.streamCount;
     CallRecord record(CallOf(NpCall::NewStream), instance);
     record.args.Number("stream", stream ? number : 0).Text("type", type);
@@ -181,7 +181,7 @@ NPError NP_CALL NPP_NewStream(NPP instance, NPMIMEType type, NPStream* stream, N
 NPError NP_CALL NPP_DestroyStream(NPP instance, NPStream* stream, NPReason reason)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(NpCall::DestroyStream), instance);
     record.args.Number("stream", StreamNumber(stream)).Number("reason", reason);
     record.Commit({stream});
@@ -196,7 +196,7 @@ NPError NP_CALL NPP_DestroyStream(NPP instance, NPStream* stream, NPReason reaso
 
 void NP_CALL NPP_StreamAsFile(NPP instance, NPStream* stream, const char* fname)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(NpCall::StreamAsFile), instance);
     record.args.Number("stream", StreamNumber(stream)).Text("file", fname);
     record.Commit({stream});
@@ -205,7 +205,7 @@ void NP_CALL NPP_StreamAsFile(NPP instance, NPStream* stream, const char* fname)
 int32_t NP_CALL NPP_WriteReady(NPP instance, NPStream* stream)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(NpCall::WriteReady), instance);
     record.args.Number("stream", StreamNumber(stream));
     record.Commit({stream});
@@ -216,7 +216,7 @@ int32_t NP_CALL NPP_Write(NPP instance, NPStream* stream, int32_t offset, int32_
                           void* buffer)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     const size_t length = buffer && len > 0 ? static_cast<size_t>(len) : 0;
     CallRecord record(CallOf(NpCall::Write), instance);
     record.args.Number("stream", StreamNumber(stream))
@@ -235,7 +235,7 @@ int32_t NP_CALL NPP_Write(NPP instance, NPStream* stream, int32_t offset, int32_
 
 void NP_CALL NPP_Print(NPP instance, NPPrint* platformPrint)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(NpCall::Print), instance);
     record.args.Pointer("print", platformPrint);
     record.Commit({platformPrint});
@@ -244,7 +244,7 @@ void NP_CALL NPP_Print(NPP instance, NPPrint* platformPrint)
 int16_t NP_CALL NPP_HandleEvent(NPP instance, void* event)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(NpCall::HandleEvent), instance);
     record.args.Pointer("event", event);
     record.Commit({event});
@@ -253,7 +253,7 @@ int16_t NP_CALL NPP_HandleEvent(NPP instance, void* event)
 
 void NP_CALL NPP_URLNotify(NPP instance, const char* url, NPReason reason, void* notifyData)
 {
-    std::lock_guard<std::mutex> guard(TheState().lock);
+    std::lock_guard<std::recursive_mutex> guard(TheState().lock);
     CallRecord record(CallOf(NpCall::URLNotify), instance);
     record.args.Text("url", url).Number("reason", reason).Pointer("notifyData", notifyData);
     record.Commit({notifyData});
@@ -266,7 +266,7 @@ extern "C" {
 NPError NP_ENTRY NP_GetEntryPoints(NPPluginFuncs* pluginFuncs)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(NpCall::GetEntryPoints), nullptr);
     if (pluginFuncs) {
         record.args.Number("size", pluginFuncs->size).Number("version", pluginFuncs->version);
@@ -290,7 +290,7 @@ NPError NP_ENTRY NP_GetEntryPoints(NPPluginFuncs* pluginFuncs)
 NPError NP_ENTRY NP_Initialize(NPNetscapeFuncs* browserFuncs)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord record(CallOf(NpCall::Initialize), nullptr);
     if (browserFuncs) {
         record.args.Number("size", browserFuncs->size).Number("version", browserFuncs->version);
@@ -309,7 +309,7 @@ NPError NP_ENTRY NP_Initialize(NPNetscapeFuncs* browserFuncs)
 NPError NP_ENTRY NP_Shutdown(void)
 {
     State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
+    std::lock_guard<std::recursive_mutex> guard(state.lock);
     CallRecord(CallOf(NpCall::Shutdown), nullptr).Commit();
     state.browser = nullptr;
     return static_cast<NPError>(state.results.Next(CallOf(NpCall::Shutdown), NPERR_NO_ERROR));

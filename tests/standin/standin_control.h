@@ -86,6 +86,9 @@ typedef struct StandinCallbacks {
     PluginPasswordCallback password;
 } StandinCallbacks;
 
+// A test's action, run by the stand-in from inside one of its calls.
+typedef void(STANDIN_CALL* StandinAction)(NPP instance, void* context);
+
 typedef struct StandinControl {
     // Empties the journal and forgets every setting below.  What the plugin
     // holds stays: live instances, their windows, the registered callbacks,
@@ -129,6 +132,12 @@ typedef struct StandinControl {
     uint32_t(STANDIN_CALL* Checksum)(const void* bytes, size_t length);
     // String representations made by fexop_GetProperty and not yet destroyed.
     int(STANDIN_CALL* LiveStrings)(void);
+    // Runs `action` once, from inside the next call of that name, after the
+    // call has acted and before it returns (calls journaled with no further
+    // arguments: right after their entry), with the call's instance and
+    // `context`.  The action may call the stand-in again.  A null action, or
+    // Reset, cancels it; false for a name the stand-in does not know.
+    bool(STANDIN_CALL* ActAt)(const char* call, StandinAction action, void* context);
 } StandinControl;
 
 typedef const StandinControl*(STANDIN_CALL* standin_GetControlProc)(void);

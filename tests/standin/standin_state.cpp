@@ -1,4 +1,5 @@
 #include "standin_state.h"
+#include <utility>
 
 namespace standin {
 
@@ -16,9 +17,18 @@ CallRecord::CallRecord(Call call, NPP instance)
 {
 }
 
+CallRecord::~CallRecord()
+{
+    State& state = TheState();
+    if (!committed_ || !state.action || state.actionCall != call_) return;
+    const StandinAction action = std::exchange(state.action, nullptr);
+    action(instance_, state.actionContext);
+}
+
 void CallRecord::Commit(std::initializer_list<const void*> pointers)
 {
     TheState().journal.Add(CallName(call_), instance_, pdata_, ndata_, args.str(), pointers);
+    committed_ = true;
 }
 
 }  // namespace standin

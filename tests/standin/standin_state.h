@@ -33,7 +33,8 @@ struct SavedRecord {
 };
 
 struct State {
-    std::mutex lock;
+    // Recursive: a test's action runs inside a call and may call again.
+    std::recursive_mutex lock;
 
     // Set by the test, emptied by Reset.
     Journal journal;
@@ -42,6 +43,10 @@ struct State {
     std::optional<std::wstring> docType;
     std::optional<std::vector<char>> dataToSave;
     uint32_t streamCount = 0;
+    // ActAt's action, for the next call of actionCall.
+    Call actionCall = -1;
+    StandinAction action = nullptr;
+    void* actionContext = nullptr;
 
     // The plugin's own, kept across Reset.
     std::deque<SavedRecord> savedRecords;  // never freed: the browser may hold any of them
@@ -54,10 +59,15 @@ struct State {
 State& TheState();
 
 // One call being journaled; the instance's fields are read at construction,
-// that is at entry.  The caller holds the state's lock.
+// that is at entry.  The caller holds the state's lock.  A committed record
+// runs the test's action for its call when it goes, that is when the call
+// has acted (a temporary record: right after the journal entry).
 class CallRecord {
 public:
     CallRecord(Call call, NPP instance);
+    ~CallRecord();
+    CallRecord(const CallRecord&) = delete;
+    CallRecord& operator=(const CallRecord&) = delete;
     void Commit(std::initializer_list<const void*> pointers = {});
 
     ArgumentText args;
@@ -67,6 +77,7 @@ private:
     NPP instance_;
     void* pdata_;
     void* ndata_;
+    bool committed_ = false;
 };
 
 }  // namespace standin

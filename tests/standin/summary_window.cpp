@@ -44,7 +44,7 @@ LRESULT CALLBACK SummaryWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     std::string summary;
     bool showing;
     {
-        std::lock_guard<std::mutex> guard(TheState().lock);
+        std::lock_guard<std::recursive_mutex> guard(TheState().lock);
         auto hook = Hooks().find(window);
         if (hook == Hooks().end()) return DefWindowProcW(window, message, wParam, lParam);
         previous = hook->second.previous;

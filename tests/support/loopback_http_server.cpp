@@ -47,7 +47,7 @@ LoopbackHttpServer::~LoopbackHttpServer()
     SetEvent(m_resumed);
     m_acceptor.join();
     closesocket(m_listener);
-    for (std::thread& connection : m_connections) connection.join();
+    for (Connection& connection : m_connections) connection.thread.join();
     CloseHandle(m_resumed);
     WSACleanup();
 }
@@ -88,7 +88,16 @@ void LoopbackHttpServer::AcceptLoop()
         SOCKET connection = accept(m_listener, nullptr, nullptr);
         if (connection == INVALID_SOCKET) continue;
         std::lock_guard<std::mutex> guard(m_lock);
-        m_connections.emplace_back([this, connection] { HandleConnection(connection); });
+        m_connections.remove_if([](Connection& finished) {
+            if (!finished.done) return false;
+            finished.thread.join();
+            return true;
+        });
+        Connection& added = m_connections.emplace_back();
+        added.thread = std::thread([this, &added, connection] {
+            HandleConnection(connection);
+            added.done = true;
+        });
     }
 }
 

@@ -6,6 +6,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <atomic>
+#include <list>
 #include <map>
 #include <mutex>
 #include <string>
@@ -64,7 +65,13 @@ private:
     std::mutex m_lock;
     std::map<std::string, HttpResponse> m_responses;
     std::vector<std::string> m_requests;
-    std::vector<std::thread> m_connections;
+    // Finished connections are joined as new ones come, so that a long run
+    // keeps no threads (nor their handles) of finished ones.
+    struct Connection {
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+    std::list<Connection> m_connections;
     std::thread m_acceptor;
 };
 
