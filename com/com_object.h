@@ -50,6 +50,18 @@ ULONG ReleaseCounted(Object* object, ULONG& count)
     return left;
 }
 
+// A new object, or null when memory runs out: while the object itself is
+// allocated or while its constructor makes its own allocations.
+template <class Object, class... Arguments>
+Object* Construct(Arguments&&... arguments) noexcept
+{
+    try {
+        return new Object(std::forward<Arguments>(arguments)...);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 template <class T>
 class ComObject final : public T {
 public:
@@ -67,7 +79,7 @@ public:
 
     static HRESULT Create(REFIID iid, void** out)
     {
-        ComObject* object = new (std::nothrow) ComObject();
+        ComObject* object = Construct<ComObject>();
         if (!object) return E_OUTOFMEMORY;
         object->m_refCount = 1;
         HRESULT hr = object->QueryInterface(iid, out);
@@ -118,7 +130,7 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (!IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-        AggObject* object = new (std::nothrow) AggObject(outer);
+        AggObject* object = Construct<AggObject>(outer);
         if (!object) return E_OUTOFMEMORY;
         object->m_refCount = 1;
         *out = static_cast<IUnknown*>(object);

@@ -52,7 +52,15 @@ public:
         if (!control) return DefWindowProcA(window, message, wParam, lParam);
 
         LRESULT result = 0;
-        BOOL handled = control->ProcessWindowMessage(window, message, wParam, lParam, result);
+        BOOL handled = FALSE;
+        try {
+            handled = control->ProcessWindowMessage(window, message, wParam, lParam, result);
+        } catch (...) {
+            // Out of memory inside a handler: the message counts as handled
+            // (window creation goes on, without what the handler could not make).
+            result = 0;
+            handled = TRUE;
+        }
         if (!handled) result = DefWindowProcA(window, message, wParam, lParam);
         if (message == WM_NCDESTROY) {
             RemovePropA(window, kControlProperty);

@@ -3,6 +3,7 @@
 // drawing and its window's own messages.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <exdisp.h>
 #include <mshtml.h>
 #include <servprov.h>
@@ -188,6 +189,10 @@ private:
     LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
     // The plugin instance: created with the window, replaced when SRC changes.
+    // Its arguments are made first (none while the plugin is not loaded), so
+    // that running out of memory leaves the instance there was.
+    std::optional<fexo::control::ArgumentList> NewInstanceArguments();
+    void StartPluginInstance(std::optional<fexo::control::ArgumentList> arguments);
     void CreatePluginInstance();
     void ResetPluginInstance();
     void ReloadPluginInstance();

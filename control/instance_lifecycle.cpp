@@ -80,21 +80,32 @@ ArgumentSource CFexoCtl::ArgumentSourceFromFields() const
     return source;
 }
 
-void CFexoCtl::CreatePluginInstance()
+std::optional<ArgumentList> CFexoCtl::NewInstanceArguments()
 {
-    if (CPluginModule::LoadCount() <= 0) return;
-    {
-        // The value copies live only for NPP_New; the plugin copies what it keeps.
-        ArgumentList arguments = fexo::control::BuildArgumentList(ArgumentSourceFromFields(),
-                                                                  fexo::control::ConvertText);
-        // Credentials travel once: the list that carries them consumes them.
-        if (arguments.Contains("USERID")) m_bstrUserId = Bstr(L"");
-        if (arguments.Contains("PASSWORD")) m_bstrPassword = Bstr(L"");
-        m_plugin.New(arguments.Count(), arguments.Names(), arguments.Values());
-    }
+    if (CPluginModule::LoadCount() <= 0) return std::nullopt;
+    ArgumentList arguments = fexo::control::BuildArgumentList(ArgumentSourceFromFields(),
+                                                              fexo::control::ConvertText);
+    // The pointer arrays are made here, where running out of memory still
+    // leaves everything as it was; made again for NPP_New, they reuse these.
+    arguments.Names();
+    arguments.Values();
+    // Credentials travel once: the list that carries them consumes them.
+    if (arguments.Contains("USERID")) m_bstrUserId = Bstr(L"");
+    if (arguments.Contains("PASSWORD")) m_bstrPassword = Bstr(L"");
+    return arguments;
+}
+
+void CFexoCtl::StartPluginInstance(std::optional<ArgumentList> arguments)
+{
+    if (!arguments) return;
+    m_plugin.New(arguments->Count(), arguments->Names(), arguments->Values());
+    // The value copies live only for NPP_New; the plugin copies what it keeps.
+    arguments.reset();
     m_plugin.SetWindow();
     StartStream(m_bstrSRC.Get());
 }
+
+void CFexoCtl::CreatePluginInstance() { StartPluginInstance(NewInstanceArguments()); }
 
 void CFexoCtl::ResizeWindowTwice(const RECT& client)
 {
@@ -127,8 +138,10 @@ void CFexoCtl::ReloadPluginInstance()
     if (!InstanceHasWindow() || m_bstrSRC.Empty()) return;
     RECT client{};
     GetClientRect(Window(), &client);
+    // Without memory for the new arguments the old instance keeps its document.
+    std::optional<ArgumentList> arguments = NewInstanceArguments();
     m_plugin.Destroy();
-    CreatePluginInstance();
+    StartPluginInstance(std::move(arguments));
     ResizeWindowTwice(client);
 }
 

@@ -54,9 +54,10 @@ void DeliverFile(HANDLE file, dataDownLoad& record)
 // escape, so an allocation failure ends the attempt without a stream.
 bool CFexoCtl::StartStream(BSTR url)
 {
-    // A stream asked for while the instance is being replaced or torn down
-    // would belong to no instance.
-    if (!url || !url[0] || m_plugin.Ended()) return false;
+    // A stream asked for while the instance is being replaced or torn down,
+    // or after its creation failed, would belong to no instance: its download
+    // would run for nobody until teardown aborts it.
+    if (!url || !url[0] || !m_plugin.Live()) return false;
     try {
         // Script run from inside NPP_NewStream may replace the text passed in
         // (it is often m_bstrSRC itself).

@@ -103,9 +103,10 @@ STDMETHODIMP xCBindStatusCallback::OnDataAvailable(DWORD flags, DWORD size, FORM
         const uint32_t toRead = size - m_totalRead;
         const std::size_t bufferSize = static_cast<std::size_t>(toRead) + 1;
         std::unique_ptr<BYTE[]> buffer(bufferSize ? new (std::nothrow) BYTE[bufferSize] : nullptr);
-        if (!buffer) return E_OUTOFMEMORY;
+        // Without a buffer the block is not delivered; a last notification
+        // still lets go of the stream below.
         ULONG read = 0;
-        hr = m_stream->Read(buffer.get(), toRead, &read);
+        hr = buffer ? m_stream->Read(buffer.get(), toRead, &read) : E_OUTOFMEMORY;
         if (SUCCEEDED(hr)) {
             if (read > toRead) read = toRead;
             buffer[read] = 0;

@@ -57,9 +57,6 @@ public:
 
     // NPP_New was called and no NPP_Destroy since.
     bool Live() const { return m_live; }
-    // NPP_Destroy ended the last instance, and none has been created since
-    // (or none ever will be).
-    bool Ended() const { return m_closed || (m_created && !m_live); }
 
 private:
     bool m_live = false;

@@ -155,13 +155,26 @@ void CPluginModule::Load()
 {
     Locked locked;
     const LONG oldCount = g_loadCount;
+    const bool oldUnloadPermitted = g_unloadPermitted;
+    const HMODULE oldModule = g_module;
     g_unloadPermitted = false;
     g_loadCount = oldCount + 1;
     if (oldCount > 0) return;
 
     GetPluginFuncs()->size = 0;
     GetBrowserFuncs()->size = 0;
-    if (!FindAndLoadModule()) {
+    bool found = false;
+    try {
+        found = FindAndLoadModule();
+    } catch (...) {
+        // Out of memory during the search: the record stays as it was, so
+        // that the next control runs the whole load again.
+        g_loadCount = oldCount;
+        g_unloadPermitted = oldUnloadPermitted;
+        g_module = oldModule;
+        throw;
+    }
+    if (!found) {
         SetLoadError(-1, "InternalError: ErrorCode %d : Plugin DLL(npfexo.dll) can not be loaded",
                      GetLastError());
         return;

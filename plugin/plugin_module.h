@@ -12,7 +12,8 @@ namespace fexo::plugin {
 class CPluginModule {
 public:
     // One more control: loads, initialises and resolves the plugin when none
-    // is loaded (the count was 0 or a failure status).
+    // is loaded (the count was 0 or a failure status).  Out of memory: throws,
+    // and the record is as it was before the call.
     static void Load();
     // One control less (unloadPermitted 0, fromUnloadQuery false), or the
     // server's unload query telling whether it may unload.

@@ -12,5 +12,8 @@ using MemberCall = std::function<HRESULT(IFexoCtl*)>;
 // The 48 property reads, 46 property writes and 33 methods, in type-library
 // order; PrintDocTo is given a printer name (no message box).
 const std::vector<MemberCall>& EveryMember();
+// Where the commands (CmdHelp and the methods after it) begin in EveryMember();
+// before them come the property reads and writes and the document queries.
+constexpr size_t kFirstCommand = 84;
 
 }  // namespace fexo::test

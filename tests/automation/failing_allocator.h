@@ -3,6 +3,7 @@
 // string cache of oleaut32 must be off (OANOCACHE set before the process
 // starts), or freed strings would be handed out again without an allocation.
 #pragma once
+#include <windows.h>
 
 namespace fexo::test {
 
@@ -16,6 +17,9 @@ public:
 
     // Whether the spy is installed and the string cache is off.
     static bool Available();
+    // Task memory blocks (automation strings among them) allocated since the
+    // spy came and not yet freed.
+    static LONG LiveBlocks();
 };
 
 }  // namespace fexo::test

@@ -7,7 +7,10 @@
 #include <windows.h>
 #include <urlmon.h>
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <new>
+#include <utility>
 #include <string>
 #include "com/module.h"
 #include "download/bind_status_callback.h"
@@ -23,6 +26,16 @@ using fexo::test::PumpMessages;
 using fexo::test::TestProtocol;
 using fexo::test::TestProtocolFactory;
 using fexo::test::ThePluginTable;
+
+namespace {
+// Makes the next block buffer of OnDataAvailable (the nothrow array form) fail.
+bool g_failBlockBuffer = false;
+}  // namespace
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return std::exchange(g_failBlockBuffer, false) ? nullptr : std::malloc(size ? size : 1);
+}
 
 namespace {
 
@@ -241,6 +254,22 @@ TEST(CallbackMethods, QuietMethodsSucceed)
     IBindStatusCallbackEx* extended = nullptr;
     EXPECT_EQ(callback->QueryInterface(IID_IBindStatusCallbackEx, reinterpret_cast<void**>(&extended)),
               E_NOINTERFACE);
+}
+
+TEST(CallbackMethods, BlockWithoutMemoryIsDroppedAndTheLastNotificationLetsGoOfTheStream)
+{
+    auto callback = xCBindStatusCallback::Create();
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_ISTREAM;
+    medium.pstm = stream;
+    g_failBlockBuffer = true;
+    EXPECT_EQ(callback->OnDataAvailable(BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION, 10,
+                                        nullptr, &medium),
+              E_OUTOFMEMORY);
+    EXPECT_FALSE(g_failBlockBuffer) << "the block buffer was asked for";
+    EXPECT_EQ(stream->Release(), 0u) << "the callback holds the stream no more";
 }
 
 }  // namespace

@@ -24,11 +24,26 @@ std::vector<SeenMessageBox> MessageBoxWatcher::Seen()
     return m_seen;
 }
 
+namespace {
+// The first box with that caption shown by this process: test programs that
+// run side by side under one Wine server see each other's windows.
+HWND FindOwnBox(const std::wstring& caption)
+{
+    HWND box = nullptr;
+    while ((box = FindWindowExW(nullptr, box, L"#32770", caption.c_str()))) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(box, &process);
+        if (process == GetCurrentProcessId()) return box;
+    }
+    return nullptr;
+}
+}  // namespace
+
 void MessageBoxWatcher::Watch()
 {
     HWND handled = nullptr;
     while (!m_stopping) {
-        HWND box = FindWindowW(L"#32770", m_caption.c_str());
+        HWND box = FindOwnBox(m_caption);
         if (!box) handled = nullptr;
         if (box && box != handled && IsWindowVisible(box)) {
             wchar_t text[4096] = {};
