@@ -65,11 +65,13 @@ Object* Construct(Arguments&&... arguments) noexcept
 template <class T>
 class ComObject final : public T {
 public:
-    // Every live object holds a module lock.
+    // Every live object holds a module lock, taken last: the interface table
+    // is built on first use and may run out of memory, and a constructor that
+    // throws never reaches the destructor that would give the lock back.
     ComObject()
     {
-        Module::Lock();
         this->m_controllingUnknown = Interfaces().front().get(this);
+        Module::Lock();
     }
     ~ComObject() override
     {
