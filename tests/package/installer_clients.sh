@@ -85,7 +85,6 @@ for update in "'6.0.0' WHERE Property = 'ProductVersion'" \
 done
 
 check "the prefix is clean before installing" test ! -s "$work/clean"
-plant
 check "the older release installs" wine msiexec /i "$(win "$work/older.msi")" /qn
 check "msiexec /i installs over it" wine msiexec /i "$(win "$msi")" /qn
 snapshot upgraded
@@ -101,6 +100,9 @@ check "uninstalling leaves what unregistration leaves" same uninstalled unregist
 check "no product is left" products 0
 check "the script host cannot create it once uninstalled" eval '! wine "$system\cscript.exe" //nologo "$script"'
 check "the installed file is gone" test ! -e "$unix_folder/FexoCntl.DLL"
+plant
+check "msiexec /i over planted keys deletes them as regsvr32 does" \
+    eval 'wine msiexec /i "$(win "$msi")" /qn && snapshot reinstalled && same reinstalled registered'
 
 ca=()
 [ -z "${FEXO_SIGNING_PFX:-}" ] && ca=(-CAfile "$out/test-signing/cert.pem")
