@@ -8,11 +8,17 @@ code writes them:
 
   installer_source.py version DLL
       the version record's file version, "6.1.1.1574"
-  installer_source.py source ARCH VERSION BEFORE.reg REGISTERED.reg UNREGISTERED.reg OUT
+  installer_source.py planting BEFORE.reg REGISTERED.reg KEY...
+      a .reg file (for `reg import`) that plants each KEY below Classes, and a stale
+      subkey below every key that registration added: registering once more over them
+      shows what registration deletes
+  installer_source.py source ARCH VERSION BEFORE.reg REGISTERED.reg UNREGISTERED.reg
+                      PLANTED.reg REREGISTERED.reg OUT
       OUT.wxs, the WiX source (its File is FexoCntl.DLL in the current directory), and
       OUT.sql, the queries that wixl cannot express, one a line, for msibuild -q;
       ARCH x86 or x64; the .reg files are `reg export`s of HKLM\\Software\\Classes
-      before registration, after it, and after unregistration
+      before registration, after it, after unregistration, after the planting, and
+      after registering over it
   installer_source.py classid REGISTERED.reg BEFORE.reg
       the class identifier that registration added under CLSID
 """
@@ -22,6 +28,7 @@ import sys
 from xml.sax.saxutils import quoteattr
 
 CLASSES = "HKEY_LOCAL_MACHINE\\Software\\Classes\\"
+STALE = "\\FexoStale"
 
 # One product per architecture: both may be installed on a 64-bit machine.
 IDENTIFIERS = {
@@ -107,7 +114,35 @@ def key_queries(entries, new_keys, component, delete):
     return queries
 
 
-def source(arch, version, before, registered, unregistered, out):
+def planting(before, registered, keys):
+    stale = [key + STALE for key in added(registered, before) if key not in before]
+    lines = ["REGEDIT4", ""]
+    for key in sorted(keys) + sorted(stale):
+        lines += [f"[{CLASSES}{key}]", '"Planted"="stale"', ""]
+    return "\r\n".join(lines)
+
+
+def deleted_keys(planted, reregistered):
+    """The planted keys that registration deleted, a stale subkey standing for its key
+    (wiped before being written); none below another."""
+    gone = {key.removesuffix(STALE) for key, values in planted.items()
+            if values.get("Planted") == "stale" and key not in reregistered}
+    return sorted(key for key in gone if not any(key.startswith(other + "\\") for other in gone))
+
+
+def remove_queries(keys):
+    """RemoveRegistry rows: each key deleted whole ("-") at install, before the writing,
+    as registration deletes it."""
+    if not keys:
+        return []
+    return ["CREATE TABLE `RemoveRegistry` (`RemoveRegistry` CHAR(72) NOT NULL, `Root` SHORT NOT NULL, "
+            "`Key` CHAR(255) NOT NULL LOCALIZABLE, `Name` CHAR(255) LOCALIZABLE, "
+            "`Component_` CHAR(72) NOT NULL PRIMARY KEY `RemoveRegistry`)"] + \
+        ["INSERT INTO RemoveRegistry (RemoveRegistry, Root, `Key`, Name, Component_) VALUES "
+         f"('Deleted{number}', 0, '{key}', '-', 'Module')" for number, key in enumerate(keys)]
+
+
+def source(arch, version, before, registered, unregistered, planted, reregistered, out):
     module = registered_module_path(registered)
     written = added(registered, before)
     # What unregistration leaves (the file associations) stays at uninstall too.
@@ -123,7 +158,8 @@ def source(arch, version, before, registered, unregistered, out):
     permanent = 16 + 4 + (256 if arch == "x64" else 0)
     queries = key_queries(removed, new_keys, "Module", True) + \
         key_queries(kept, new_keys, "FileAssociations", False) + \
-        [f"UPDATE Component SET Attributes = {permanent} WHERE Component = 'FileAssociations'"]
+        [f"UPDATE Component SET Attributes = {permanent} WHERE Component = 'FileAssociations'"] + \
+        remove_queries(deleted_keys(planted, reregistered))
     open(out + ".sql", "w").write("\n".join(queries) + "\n")
     open(out + ".wxs", "w").write(f"""<?xml version="1.0" encoding="utf-8"?>
 <Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
@@ -174,7 +210,9 @@ if __name__ == "__main__":
     if command == "version":
         print(file_version(args[0]))
     elif command == "source":
-        source(args[0], args[1], *(read_export(path) for path in args[2:5]), args[5])
+        source(args[0], args[1], *(read_export(path) for path in args[2:7]), args[7])
+    elif command == "planting":
+        sys.stdout.write(planting(read_export(args[0]), read_export(args[1]), args[2:]))
     elif command == "classid":
         print(class_id(read_export(args[0]), read_export(args[1])))
     else:

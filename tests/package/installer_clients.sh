@@ -1,9 +1,9 @@
 #!/bin/bash
 # The packages that tools/package made, through the clients that use them, in a fresh prefix:
-# msiexec installs what regsvr32 registers and removes what it unregisters; installing
-# twice and upgrading leave one product; the script host creates the installed control;
-# osslsigncode accepts every signed file and refuses a changed one; the cabinet holds the
-# DLL and an INF that names its version record.
+# msiexec installs what regsvr32 registers (and deletes what it deletes) and removes what it
+# unregisters; installing twice and upgrading leave one product; the script host creates
+# the installed control; osslsigncode accepts every signed file and refuses a changed one;
+# the cabinet holds the DLL and an INF that names its version record.
 #
 #   installer_clients.sh x86|x64 PREFIX WINE-LAUNCHER [LAUNCHER-ARGS...]
 #
@@ -56,6 +56,16 @@ script=$(win "$root/tests/registration/create_control.js")
 # The script host registers its own type library on its first run.
 wine "$system\cscript.exe" //nologo "$script"
 wine "$system\reg.exe" export 'HKLM\Software\Classes' "$(win "$work/fresh.reg")" /y
+# Associations of older setups and a stale subkey of the class key: registration deletes
+# them, and so must installing.
+class=$("$tool" classid "$out/capture/$arch"/{registered,before}.reg)
+plant() {
+    { printf 'REGEDIT4\r\n\r\n'
+      printf '[HKEY_LOCAL_MACHINE\\Software\\Classes\\%s]\r\n"Planted"="stale"\r\n\r\n' \
+          fexo_auto_file fxo_auto_file "CLSID\\$class\\FexoStale"; } >"$work/plant.reg"
+    wine "$system\reg.exe" import "$(win "$work/plant.reg")"
+}
+plant
 # What the module registers itself from the installed place, and what unregistration
 # leaves; then back to the fresh state.
 mkdir -p "$unix_folder" && cp "$out/$arch/FexoCntl.DLL" "$unix_folder/"
@@ -90,6 +100,9 @@ check "uninstalling leaves what unregistration leaves" same uninstalled unregist
 check "no product is left" products 0
 check "the script host cannot create it once uninstalled" eval '! wine "$system\cscript.exe" //nologo "$script"'
 check "the installed file is gone" test ! -e "$unix_folder/FexoCntl.DLL"
+plant
+check "msiexec /i over planted keys deletes them as regsvr32 does" \
+    eval 'wine msiexec /i "$(win "$msi")" /qn && snapshot reinstalled && same reinstalled registered'
 
 ca=()
 [ -z "${FEXO_SIGNING_PFX:-}" ] && ca=(-CAfile "$out/test-signing/cert.pem")
