@@ -79,6 +79,7 @@ TEST(ModuleExports, RefusesOtherClassesAndCountsLocks)
               S_OK);
     EXPECT_EQ(ServerDll::CanUnloadNow(), S_FALSE) << "a held class factory keeps the module";
     EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(ServerDll::CanUnloadNow(), S_FALSE) << "the factory and its server lock keep the module";
     factory->Release();
     EXPECT_EQ(ServerDll::CanUnloadNow(), S_FALSE) << "LockServer keeps the module";
     EXPECT_EQ(factory->LockServer(FALSE), S_OK);
