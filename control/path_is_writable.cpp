@@ -9,19 +9,9 @@ namespace fexo::control {
 
 namespace {
 
-bool IsWindowsNt()
-{
-    static const bool nt = [] {
-        OSVERSIONINFOA version{};
-        version.dwOSVersionInfoSize = sizeof version;
-        return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    }();
-    return nt;
-}
-
 DWORD ReadAttributes(const wchar_t* path)
 {
-    if (IsWindowsNt()) return GetFileAttributesW(path);
+    if (IsNtFamily()) return GetFileAttributesW(path);
     const auto ansi = WideToAnsi(path);
     return GetFileAttributesA(TextOrNull(ansi));
 }
