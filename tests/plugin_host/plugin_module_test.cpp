@@ -1,286 +1,201 @@
-// The plugin module loader, linked into the test: each scenario runs in a
-// process of its own (ctest passes the scenario's filter and, for the status
-// codes, the stand-in variant), because the module record is process-wide.
-// The control's "own directory" is chosen by attaching the module record to
-// a FexoCntl.DLL image mapped from that directory.
+// The plugin module record, with the loader linked into the test.  The record
+// is process-wide, so one process walks it: first through loads, releases and
+// unload queries, then through every stand-in variant (each in
+// bin\variants\<name>\ beside a copy of FexoCntl.DLL), a directory without the
+// plugin and a browser's plugin directory.  The two tests run in this order.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <algorithm>
-#include <cstdlib>
 #include <string>
-#include <vector>
 #include "com/module.h"
 #include "control/plugin_callbacks.h"
-#include "plugin/directory_search.h"
 #include "plugin/plugin_module.h"
 #include "standin_control.h"
-#include "test_directories.h"
 
 using fexo::plugin::CPluginModule;
-using fexo::plugin::g_loadErrorText;
-using fexo::plugin::g_savedData;
+using fexo::plugin::FexopExport;
 using fexo::plugin::GetBrowserFuncs;
 using fexo::plugin::GetPluginFuncs;
-using fexo::test::BinDirectory;
-using fexo::test::ScratchDirectory;
 
 // The control's callbacks, as registered with the plugin.
 namespace fexo::control {
 void NP_CALL PluginErrorCallback(NPP, const char*) {}
 void NP_CALL PluginEventCallback(NPP, const char*, const char*, int32_t, int32_t, int32_t, int32_t) {}
 void NP_CALL PluginComplexEventCallback(NPP, const char*, const char*, const char*, const char*,
-                                        int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
-{
-}
+                                        int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 void NP_CALL PluginPasswordCallback(NPP, PasswordRequest*, int32_t*) {}
 }  // namespace fexo::control
 
 namespace {
 
-// Makes `directory` the directory the loader takes for the control's own.
-void UseControlDirectory(const std::string& directory)
+std::string Bin()
 {
-    HMODULE image = LoadLibraryExA((directory + "FexoCntl.DLL").c_str(), nullptr,
-                                   DONT_RESOLVE_DLL_REFERENCES);
-    ASSERT_NE(image, nullptr) << directory;
-    fexo::com::Module::Attach(image);
+    char path[MAX_PATH];
+    const std::string file(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return file.substr(0, file.rfind('\\') + 1);
 }
 
-// The stand-in in `directory`, loaded before the control loads it.
-const StandinControl* StandinIn(const std::string& directory)
+// Makes `control` the loader's idea of the control's own directory, and loads
+// the stand-in from `plugin` (unless empty) first, its journal emptied.
+HMODULE Prepare(const std::string& control, const std::string& plugin)
 {
-    const StandinControl* standin =
-        StandinControlOf(LoadLibraryA((directory + "npfexo.dll").c_str()));
-    EXPECT_NE(standin, nullptr) << directory;
-    if (standin) standin->Reset();
-    return standin;
+    fexo::com::Module::Attach(LoadLibraryExA((control + "FexoCntl.DLL").c_str(), nullptr,
+                                             DONT_RESOLVE_DLL_REFERENCES));
+    HMODULE module = plugin.empty() ? nullptr : LoadLibraryA((plugin + "npfexo.dll").c_str());
+    if (module) StandinControlOf(module)->Reset();
+    return module;
 }
 
-std::vector<std::string> CallNames(const StandinControl* standin)
+bool Has(HMODULE module, const char* name) { return GetProcAddress(module, name) != nullptr; }
+
+// A whole load as the plugin sees it: every handshake step and callback
+// registration whose export it has, in this order.
+std::string LoadJournal(HMODULE module)
 {
-    std::vector<std::string> names;
-    for (int i = 0; i < standin->Count(); ++i) names.emplace_back(standin->Entry(i)->call);
-    return names;
+    const std::string lines[] = {
+        "NP_GetEntryPoints(size=" + std::to_string(sizeof(NPPluginFuncs)) + " version=0)\n",
+        "NP_Initialize(size=" + std::to_string(sizeof(NPNetscapeFuncs)) + " version=9)\n",
+        "fexop_ErrorFunc(callback=ptr)\n", "fexop_EventFunc(callback=ptr)\n",
+        "fexop_ComplexEventFunc(callback=ptr)\n", "fexop_SetPasswordFunc(callback=ptr)\n"};
+    std::string journal;
+    for (const std::string& line : lines)
+        if (Has(module, line.substr(0, line.find('(')).c_str())) journal += line;
+    return journal;
 }
 
-std::string Handshake()
+// One step of the record's life and what it leaves: the count, what the
+// plugin saw, whether the tables are as they were (the browser table's
+// version marked 7 before the step), refilled by a load, or unfilled, and
+// whether the saved data survived.
+enum Step { kLoad, kRelease, kQueryLocked, kQueryUnlocked };
+struct RecordStep {
+    Step step;
+    const char* after;
+};
+
+TEST(ModuleRecord, CountPermissionTablesAndSavedDataAcrossLoadReleaseAndQuery)
 {
-    return "NP_GetEntryPoints(size=" + std::to_string(sizeof(NPPluginFuncs)) +
-           " version=0)\nNP_Initialize(size=" + std::to_string(sizeof(NPNetscapeFuncs)) +
-           " version=9)\n";
+    HMODULE standin = Prepare(Bin(), Bin());
+    const RecordStep kSteps[] = {
+        {kLoad, "1 loaded tables=new saved=kept"},
+        {kQueryUnlocked, "1 - tables=kept saved=kept"},
+        {kLoad, "2 - tables=kept saved=kept"},  // clears the permission
+        {kRelease, "1 - tables=kept saved=kept"},
+        {kRelease, "0 - tables=kept saved=kept"},  // the last control alone shuts nothing down
+        {kLoad, "1 loaded tables=new saved=kept"},
+        {kQueryUnlocked, "1 - tables=kept saved=kept"},
+        {kQueryLocked, "1 - tables=kept saved=kept"},  // clears it again
+        {kRelease, "0 - tables=kept saved=kept"},
+        {kQueryLocked, "0 - tables=kept saved=kept"},
+        {kQueryUnlocked, "0 shut tables=unfilled saved=null"},
+        {kQueryUnlocked, "0 shut tables=unfilled saved=null"},
+        {kRelease, "-1 - tables=unfilled saved=null"},  // below the threshold: not shut down
+        {kLoad, "0 loaded tables=new saved=kept"},  // from -1: loaded, and no control counted
+    };
+    int row = 0;
+    for (const RecordStep& s : kSteps) {
+        NPSavedData saved{};
+        fexo::plugin::g_savedData = &saved;
+        GetBrowserFuncs()->version = 7;
+        StandinControlOf(standin)->Reset();
+        if (s.step == kLoad) CPluginModule::Load();
+        else CPluginModule::Unload(s.step == kQueryUnlocked, s.step != kRelease);
+        const std::string journal = StandinControlOf(standin)->Journal();
+        const std::string seen =
+            journal == LoadJournal(standin) ? "loaded" : journal == "NP_Shutdown()\n" ? "shut" : journal.empty() ? "-" : journal;
+        const char* tables = GetBrowserFuncs()->version == 7 ? "kept"
+                             : GetPluginFuncs()->newp        ? "new"
+                                                             : "unfilled";
+        EXPECT_EQ(std::to_string(CPluginModule::LoadCount()) + " " + seen + " tables=" + tables +
+                      " saved=" + (fexo::plugin::g_savedData == &saved ? "kept" : "null"),
+                  s.after)
+            << "step " << row++;
+    }
+    fexo::plugin::g_savedData = nullptr;
 }
 
-const char kCallbackRegistrations[] =
-    "fexop_ErrorFunc(callback=ptr)\n"
-    "fexop_EventFunc(callback=ptr)\n"
-    "fexop_ComplexEventFunc(callback=ptr)\n"
-    "fexop_SetPasswordFunc(callback=ptr)\n";
-
-// What a variant leaves: the status, the text, the stand-in's journal.
-struct LoadOutcome {
-    const char* variant;
-    const char* failingCall;  // given an error result before the load, or null
+// A load from one directory: the stand-in variant there (or none, or one in a
+// browser's plugin directory), a call of it that fails, the status the load
+// leaves and the text (null: left as it was; %d: the last error).
+struct Variant {
+    const char* name;
+    const char* failing;
     LONG status;
     const char* text;
-    std::vector<std::string> calls;
 };
 
-const std::vector<std::string> kAllCalls = {"NP_GetEntryPoints", "NP_Initialize",
-                                            "fexop_ErrorFunc",   "fexop_EventFunc",
-                                            "fexop_ComplexEventFunc", "fexop_SetPasswordFunc"};
-
-std::vector<std::string> AllCallsBut(const char* missing)
+TEST(ModuleRecord, EveryVariantLoadedInTurn)
 {
-    std::vector<std::string> calls;
-    for (const std::string& call : kAllCalls)
-        if (call != missing) calls.push_back(call);
-    return calls;
-}
-
-const LoadOutcome kOutcomes[] = {
-    {"complete", nullptr, 1, "", kAllCalls},
-    {"no_getentrypoints", nullptr, -2,
-     "InternalError: ErrorCode 127 : NP_GetEntryPoints function can not be obtained",
-     AllCallsBut("NP_GetEntryPoints")},
-    {"getentrypoints_fails", "NP_GetEntryPoints", -3,
-     "InternalError:  NP_GetEntryPoints function call was failed", kAllCalls},
-    {"no_initialize", nullptr, -5,
-     "InternalError: ErrorCode 127 : NP_Initialize function can not be obtained",
-     AllCallsBut("NP_Initialize")},
-    {"initialize_fails", "NP_Initialize", -6, "InternalError:  NP_Initialize function call was failed",
-     kAllCalls},
-    {"no_shutdown", nullptr, -7,
-     "InternalError: ErrorCode 127 : NP_Shutdown function can not be obtained", kAllCalls},
-    {"no_debuginfo", nullptr, 1, "", kAllCalls},
-    {"no_opendlgcommand", nullptr, -8, "", kAllCalls},
-    {"no_getproperty", nullptr, -8, "", kAllCalls},
-    {"no_errorfunc", nullptr, -9, "", AllCallsBut("fexop_ErrorFunc")},
-    {"no_complexeventfunc", nullptr, -10, "", AllCallsBut("fexop_ComplexEventFunc")},
-    {"no_dohyperlink", nullptr, -11, "", kAllCalls},
-    {"no_passwordfunc", nullptr, -12, "", AllCallsBut("fexop_SetPasswordFunc")},
-    {"no_getproperty_passwordfunc", nullptr, -12, "", AllCallsBut("fexop_SetPasswordFunc")},
-};
-
-const LoadOutcome* OutcomeOf(const char* variant)
-{
-    for (const LoadOutcome& outcome : kOutcomes)
-        if (std::string(outcome.variant) == variant) return &outcome;
-    return nullptr;
-}
-
-// The variant named by FEXO_TEST_VARIANT: its status, its text, and the
-// handshake steps and callback registrations that ran despite a failure.
-TEST(LoaderStatus, OfTheVariant)
-{
-    const char* name = std::getenv("FEXO_TEST_VARIANT");
-    ASSERT_NE(name, nullptr) << "run by ctest with FEXO_TEST_VARIANT set";
-    const LoadOutcome* outcome = OutcomeOf(name);
-    ASSERT_NE(outcome, nullptr) << name;
-    const bool failingResult = outcome->failingCall != nullptr;
-    // The variants lacking exports lie in their own directories.
-    const bool variantDirectory = std::string(name).rfind("no_", 0) == 0;
-    const std::string directory =
-        variantDirectory ? BinDirectory() + "variants\\" + name + "\\" : BinDirectory();
-
-    UseControlDirectory(directory);
-    const StandinControl* standin = StandinIn(directory);
-    ASSERT_NE(standin, nullptr);
-    if (failingResult) standin->SetResult(outcome->failingCall, NPERR_GENERIC_ERROR);
-
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), outcome->status);
-    EXPECT_STREQ(g_loadErrorText, outcome->text);
-    EXPECT_EQ(CallNames(standin), outcome->calls);
-
-    // The registrations hand over the control's own callbacks.
-    const StandinCallbacks* callbacks = standin->Callbacks();
-    const auto registered = [&](const char* call) {
-        const std::vector<std::string>& calls = outcome->calls;
-        return std::find(calls.begin(), calls.end(), call) != calls.end();
+    const Variant kVariants[] = {
+        {"", nullptr, 1, ""},
+        {"no_debuginfo", nullptr, 1, ""},
+        {"no_opendlgcommand", nullptr, -8, ""},
+        {"no_getproperty", nullptr, -8, ""},
+        {"no_errorfunc", nullptr, -9, ""},
+        {"no_complexeventfunc", nullptr, -10, ""},
+        {"no_dohyperlink", nullptr, -11, ""},
+        {"no_passwordfunc", nullptr, -12, ""},
+        {"no_getproperty_passwordfunc", nullptr, -12, ""},
+        {"no_getentrypoints", nullptr, -2,
+         "InternalError: ErrorCode 127 : NP_GetEntryPoints function can not be obtained"},
+        {"", "NP_GetEntryPoints", -3, "InternalError:  NP_GetEntryPoints function call was failed"},
+        {"no_initialize", nullptr, -5,
+         "InternalError: ErrorCode 127 : NP_Initialize function can not be obtained"},
+        {"", "NP_Initialize", -6, "InternalError:  NP_Initialize function call was failed"},
+        {"no_shutdown", nullptr, -7,
+         "InternalError: ErrorCode 127 : NP_Shutdown function can not be obtained"},
+        {"no_plugin", nullptr, -1,
+         "InternalError: ErrorCode %d : Plugin DLL(npfexo.dll) can not be loaded"},
+        {"browser", nullptr, 0, nullptr},  // from -1: loaded, no control counted
+        {"browser", nullptr, 1, nullptr},  // from 0: loaded again
     };
-    EXPECT_EQ(callbacks->error, registered("fexop_ErrorFunc") ? &fexo::control::PluginErrorCallback
-                                                              : nullptr);
-    EXPECT_EQ(callbacks->password, registered("fexop_SetPasswordFunc")
-                                       ? &fexo::control::PluginPasswordCallback
-                                       : nullptr);
+    const std::string netscape = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Netscape.exe";
+    HMODULE exportsFrom = nullptr;
+    for (const Variant& v : kVariants) {
+        const std::string name = v.name;
+        const std::string control = name.empty() ? Bin() : Bin() + "variants\\" + name + "\\";
+        const std::string plugin = name == "no_plugin" ? ""
+                                   : name == "browser" ? control + "Nav\\Program\\Plugins\\"
+                                                       : control;
+        if (name == "browser") {
+            const std::string command = "\"" + control + "Nav\\Program\\netscape.exe\" -browser";
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, netscape.c_str(), nullptr, REG_SZ, command.c_str(),
+                            static_cast<DWORD>(command.size() + 1));
+        }
+        HMODULE module = Prepare(control, plugin);
+        const StandinControl* standin = StandinControlOf(module);
+        if (v.failing) standin->SetResult(v.failing, NPERR_GENERIC_ERROR);
+        const std::string textBefore = fexo::plugin::g_loadErrorText;
 
-    // The exports found are kept, whatever the status.
-    EXPECT_EQ(CPluginModule::Export<void*>(fexo::plugin::FexopExport::DoHyperlink) != nullptr,
-              std::string(name) != "no_dohyperlink");
-    EXPECT_EQ(CPluginModule::Export<void*>(fexo::plugin::FexopExport::GetDocPagesCount) != nullptr,
-              true);
-}
-
-TEST(LoaderStatus, NoCandidateYieldsTheDll)
-{
-    ScratchDirectory empty("no_plugin");
-    empty.CopyIn(BinDirectory() + "FexoCntl.DLL");
-    UseControlDirectory(empty.Path());
-
-    // The text carries the last error at the moment of failure: the last
-    // browser directory's load attempt, or, when the prefix names no browser,
-    // whatever the search itself left.
-    fexo::plugin::CandidateList candidates;
-    fexo::plugin::CollectBrowserDirectories(candidates);
-    DWORD lastError = GetLastError();
-    if (!candidates.Directories().empty()) {
-        ASSERT_EQ(LoadLibraryA((candidates.Directories().back() + "npfexo.dll").c_str()), nullptr);
-        lastError = GetLastError();
+        CPluginModule::Load();
+        char text[4096];
+        wsprintfA(text, v.text ? v.text : textBefore.c_str(), GetLastError());
+        EXPECT_EQ(CPluginModule::LoadCount(), v.status) << name;
+        EXPECT_STREQ(fexo::plugin::g_loadErrorText, text) << name;
+        if (module) {
+            exportsFrom = module;
+            EXPECT_EQ(standin->Journal(), LoadJournal(module)) << name;
+            EXPECT_TRUE(v.failing || (GetPluginFuncs()->newp != nullptr) == Has(module, "NP_GetEntryPoints"));
+            EXPECT_EQ(standin->BrowserFuncs(), Has(module, "NP_Initialize") ? GetBrowserFuncs() : nullptr);
+            const StandinCallbacks* callbacks = standin->Callbacks();
+            namespace c = fexo::control;
+            EXPECT_EQ(callbacks->error, Has(module, "fexop_ErrorFunc") ? c::PluginErrorCallback : nullptr);
+            EXPECT_EQ(callbacks->event, c::PluginEventCallback);
+            EXPECT_EQ(callbacks->complexEvent,
+                      Has(module, "fexop_ComplexEventFunc") ? c::PluginComplexEventCallback : nullptr);
+            EXPECT_EQ(callbacks->password,
+                      Has(module, "fexop_SetPasswordFunc") ? c::PluginPasswordCallback : nullptr);
+        }
+        // Every entry is the variant's export, or null; a load that found no
+        // DLL leaves the entries of the one before.
+        for (int i = 0; i < static_cast<int>(FexopExport::Count); ++i) {
+            const auto which = static_cast<FexopExport>(i);
+            EXPECT_EQ(CPluginModule::Export<FARPROC>(which),
+                      GetProcAddress(exportsFrom, FexopExportName(which)))
+                << name << " " << FexopExportName(which);
+        }
+        while (CPluginModule::LoadCount() > 0) CPluginModule::Unload(0, false);
     }
-    ASSERT_NE(lastError, 0u);
-
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), -1);
-    EXPECT_EQ(g_loadErrorText, "InternalError: ErrorCode " + std::to_string(lastError) +
-                                   " : Plugin DLL(npfexo.dll) can not be loaded");
-    EXPECT_EQ(CPluginModule::Export<void*>(fexo::plugin::FexopExport::GetDocPagesCount), nullptr)
-        << "no export was looked up";
-    EXPECT_EQ(GetModuleHandleA("npfexo.dll"), nullptr);
-}
-
-// A load that failed with -1 is followed by one that succeeds: that control's
-// count stays 0, the next control loads again and reaches 1.
-TEST(LoaderStatus, NotFoundThenFound)
-{
-    ScratchDirectory empty("no_plugin");
-    empty.CopyIn(BinDirectory() + "FexoCntl.DLL");
-    UseControlDirectory(empty.Path());
-    CPluginModule::Load();
-    ASSERT_EQ(CPluginModule::LoadCount(), -1);
-
-    UseControlDirectory(BinDirectory());
-    const StandinControl* standin = StandinIn(BinDirectory());
-    ASSERT_NE(standin, nullptr);
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), 0);
-    EXPECT_EQ(CallNames(standin), kAllCalls) << "the whole load ran";
-    EXPECT_NE(g_loadErrorText[0], '\0') << "nothing clears the text";
-
-    standin->Reset();
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), 1);
-    EXPECT_EQ(CallNames(standin), kAllCalls) << "old count 0: loaded again";
-
-    // Both controls go: the second release reaches -1, the final release
-    // without an unload query, which unfills the tables but shuts nothing down.
-    standin->Reset();
-    NPSavedData saved{0, nullptr};
-    g_savedData = &saved;
-    CPluginModule::Unload(0, false);
-    EXPECT_EQ(GetPluginFuncs()->newp != nullptr, true);
-    CPluginModule::Unload(0, false);
-    EXPECT_EQ(CPluginModule::LoadCount(), -1);
-    EXPECT_EQ(GetPluginFuncs()->newp, nullptr) << "the table was unfilled";
-    EXPECT_EQ(g_savedData, nullptr);
-    EXPECT_STREQ(standin->Journal(), "") << "NP_Shutdown only at count 0";
-}
-
-TEST(UnloadRules, LoadOnceCountDownShutDownOnlyWhenTheServerMayUnload)
-{
-    UseControlDirectory(BinDirectory());
-    const StandinControl* standin = StandinIn(BinDirectory());
-    ASSERT_NE(standin, nullptr);
-
-    CPluginModule::Load();
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), 2);
-    EXPECT_EQ(standin->Journal(), Handshake() + kCallbackRegistrations) << "loaded once";
-    EXPECT_EQ(standin->Entry(0)->pointers[0], GetPluginFuncs());
-    EXPECT_EQ(standin->Entry(1)->pointers[0], GetBrowserFuncs());
-    EXPECT_EQ(standin->BrowserFuncs(), GetBrowserFuncs());
-
-    NPSavedData saved{3, nullptr};
-    g_savedData = &saved;
-    standin->Reset();
-    CPluginModule::Unload(0, false);
-    CPluginModule::Unload(0, false);
-    EXPECT_EQ(CPluginModule::LoadCount(), 0);
-    EXPECT_STREQ(standin->Journal(), "") << "the last control alone shuts nothing down";
-    EXPECT_NE(GetPluginFuncs()->newp, nullptr);
-    EXPECT_EQ(GetBrowserFuncs()->version, 9);
-    EXPECT_EQ(g_savedData, &saved);
-
-    // Locks remain: the query clears the permission and changes nothing.
-    CPluginModule::Unload(0, true);
-    EXPECT_STREQ(standin->Journal(), "");
-    EXPECT_NE(GetPluginFuncs()->newp, nullptr);
-    EXPECT_EQ(g_savedData, &saved);
-
-    CPluginModule::Unload(1, true);
-    EXPECT_STREQ(standin->Journal(), "NP_Shutdown()\n");
-    EXPECT_EQ(g_savedData, nullptr);
-    EXPECT_EQ(GetPluginFuncs()->newp, nullptr) << "refilled as an empty table";
-    EXPECT_EQ(GetPluginFuncs()->size, sizeof(NPPluginFuncs));
-    EXPECT_EQ(CPluginModule::LoadCount(), 0);
-
-    // The next control runs the whole load again; its load clears the permission.
-    standin->Reset();
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), 1);
-    EXPECT_EQ(standin->Journal(), Handshake() + kCallbackRegistrations);
-    standin->Reset();
-    CPluginModule::Unload(0, false);
-    EXPECT_STREQ(standin->Journal(), "") << "the permission went with the new load";
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, netscape.c_str());
 }
 
 }  // namespace
