@@ -1,8 +1,7 @@
 // A stand-in for "npfexo.dll" from another compiler: clang in Microsoft's C++
 // ABI, no C runtime, written from the published layouts alone (it includes
-// nothing of the control's), so that the control meets the plugin's side of
-// the tables, the string objects and the password record as the real plugin
-// has them.  It journals its calls, one line each.
+// nothing of the control's): the control meets the plugin's side of the
+// tables, string objects and password record as the real plugin has them.
 #include <stddef.h>
 
 #define CCALL __cdecl
@@ -105,10 +104,6 @@ struct TextSlot {
 };
 
 Instance* g_instance = nullptr;
-void(CCALL* g_error)(Instance*, const char*);
-void(CCALL* g_event)(Instance*, const char*, const char*, int, int, int, int);
-void(CCALL* g_complex)(Instance*, const char*, const char*, const char*, const char*, int, int,
-                       int, int, int, int);
 void(CCALL* g_password)(Instance*, PasswordRequest*, int*);
 
 short CCALL New(char* type, Instance* instance, unsigned short mode, short argc, char** names,
@@ -140,19 +135,14 @@ EXPORT short __stdcall NP_Initialize(BrowserTable* browser)
 }
 EXPORT short __stdcall NP_Shutdown(void) { return Record("NP_Shutdown"), 0; }
 
-// Exports whose arguments need not be read: journaled by name.  The caller
+// Every other fexop_ export is this one (the build names them): the caller
 // cleans the stack (cdecl), so one empty signature fits them all.
-#define JOURNALED(name) EXPORT int CCALL name(void) { return Record(#name), 0; }
-JOURNALED(fexop_WriteDebugInfoToFile) JOURNALED(fexop_GetDocPagesCount)
-JOURNALED(fexop_GetDocFormatVersion) JOURNALED(fexop_GetPageResolution)
-JOURNALED(fexop_GetPageLength) JOURNALED(fexop_GetPageWidth) JOURNALED(fexop_GetDocType)
-JOURNALED(fexop_ScrollImage) JOURNALED(fexop_NavView) JOURNALED(fexop_SaveAs)
-JOURNALED(fexop_CopySelectedText) JOURNALED(fexop_SelectedAllText) JOURNALED(fexop_UnSelectText)
-JOURNALED(fexop_CopyImage) JOURNALED(fexop_ExportImageAs) JOURNALED(fexop_SearchText)
-JOURNALED(fexop_AddHighlightRect) JOURNALED(fexop_ClearHighlightRects)
-JOURNALED(fexop_RestoreDefaults) JOURNALED(fexop_ClearCache) JOURNALED(fexop_PrintDocTo)
-JOURNALED(fexop_OpenDlgCommand) JOURNALED(fexop_ShowMagnifier) JOURNALED(fexop_Redraw)
-JOURNALED(fexop_SetProperty) JOURNALED(fexop_DoHyperlink)
+EXPORT int CCALL foreign_Stub(void) { return 0; }
+EXPORT void CCALL fexop_SetProperty(Instance*, const char* name, const char* text, double, int,
+                                    short, bool)
+{
+    Record("fexop_SetProperty ", name, " ", text);
+}
 
 // Every slot gets an answer of its own: "foreign <key>", 2.5, 77, 33, true.
 EXPORT void CCALL fexop_GetProperty(Instance*, const char* name, TextSlot* text, double* number,
@@ -167,20 +157,13 @@ EXPORT void CCALL fexop_GetProperty(Instance*, const char* name, TextSlot* text,
     if (shortInteger) *shortInteger = 33;
     if (flag) *flag = true;
 }
-EXPORT void CCALL fexop_ErrorFunc(decltype(g_error) callback) { g_error = callback; }
-EXPORT void CCALL fexop_EventFunc(decltype(g_event) callback) { g_event = callback; }
-EXPORT void CCALL fexop_ComplexEventFunc(decltype(g_complex) callback) { g_complex = callback; }
 EXPORT void CCALL fexop_SetPasswordFunc(decltype(g_password) callback) { g_password = callback; }
 
 // The tests' own: the journal since the last call (the text stays until the
-// next line), and the four callbacks run on the instance.
+// next line), and a password request for the instance.
 EXPORT const char* CCALL foreign_TakeJournal(void) { return g_journalLength = 0, g_journal; }
-EXPORT void CCALL foreign_RunCallbacks(void)
+EXPORT void CCALL foreign_RequestPassword(void)
 {
-    g_error(g_instance, "foreign error");
-    g_event(g_instance, "PageChange", "", 0, 0, 7, 0);
-    g_complex(g_instance, "HyperlinkClickEvent", "http://127.0.0.1/link", "_blank", "a comment", 0,
-              0, 0, 0, 0, 1);
     PasswordRequest request;  // filled by hand: no memset without a C runtime
     request.retryCount = 3;
     request.documentUrl = "http://127.0.0.1/doc.fexo";
