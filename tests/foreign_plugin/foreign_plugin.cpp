@@ -40,11 +40,7 @@ void Add(long value)
     Add(end);
 }
 template <class... Parts>
-void Record(Parts... parts)  // one journal line
-{
-    (Add(parts), ...);
-    Add("\n");
-}
+void Record(Parts... parts) { (Add(parts), ...), Add("\n"); }  // one journal line
 
 // The published NPAPI records, 4.x Windows layout.
 struct Instance { void *pdata, *ndata; };
@@ -97,8 +93,7 @@ public:
 };
 static_assert(offsetof(TextRep, data) == sizeof(void*) + 8, "table, count, length, then the text");
 
-// The caller's string object: the representation and the current text.
-struct TextSlot {
+struct TextSlot {  // the caller's string object
     TextRep* rep;
     const char* text;
 };
@@ -171,8 +166,8 @@ EXPORT void CCALL foreign_RequestPassword(void)
     CopyText(request.password, sizeof request.password, 0, "secret");
     int result = -1;
     g_password(g_instance, &request, &result);
-    // Only the first byte of each text may change.
-    Record("password result=", result, " retry=", request.retryCount, " url=", request.documentUrl,
+    Record(  // only the first byte of each text may change
+"password result=", result, " retry=", request.retryCount, " url=", request.documentUrl,
            " texts=", request.userId[0], request.userId + 1, ",", request.password[0],
            request.password + 1);
 }

@@ -1,24 +1,22 @@
-// The plugin module record, with the loader linked into the test.  The record
-// is process-wide, so one process walks it: first through loads, releases and
-// unload queries, then through every stand-in variant (each in
-// bin\variants\<name>\ beside a copy of FexoCntl.DLL), a directory without the
-// plugin and a browser's plugin directory.  The two tests run in this order.
+// The process-wide plugin module record, with the loader linked into the
+// test, walked by one process in this order: through loads, releases and
+// unload queries, then through every stand-in variant (in bin\variants\<name>\
+// beside a copy of FexoCntl.DLL), no plugin, and one in a browser's directory;
+// and the browsers' directories found in the registry of the test prefix.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
 #include <string>
+#include <vector>
 #include "com/module.h"
 #include "control/plugin_callbacks.h"
+#include "plugin/directory_search.h"
 #include "plugin/plugin_module.h"
 #include "standin_control.h"
 
-using fexo::plugin::CPluginModule;
-using fexo::plugin::FexopExport;
-using fexo::plugin::GetBrowserFuncs;
-using fexo::plugin::GetPluginFuncs;
+using namespace fexo::plugin;
 
-// The control's callbacks, as registered with the plugin.
-namespace fexo::control {
+namespace fexo::control {  // the control's callbacks, as registered with the plugin
 void NP_CALL PluginErrorCallback(NPP, const char*) {}
 void NP_CALL PluginEventCallback(NPP, const char*, const char*, int32_t, int32_t, int32_t, int32_t) {}
 void NP_CALL PluginComplexEventCallback(NPP, const char*, const char*, const char*, const char*,
@@ -28,12 +26,16 @@ void NP_CALL PluginPasswordCallback(NPP, PasswordRequest*, int32_t*) {}
 
 namespace {
 
+const std::string kApps = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
 std::string Bin()
 {
     char path[MAX_PATH];
     const std::string file(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     return file.substr(0, file.rfind('\\') + 1);
 }
+
+bool Has(HMODULE module, const char* name) { return GetProcAddress(module, name) != nullptr; }
 
 // Makes `control` the loader's idea of the control's own directory, and loads
 // the stand-in from `plugin` (unless empty) first, its journal emptied.
@@ -46,20 +48,18 @@ HMODULE Prepare(const std::string& control, const std::string& plugin)
     return module;
 }
 
-bool Has(HMODULE module, const char* name) { return GetProcAddress(module, name) != nullptr; }
-
-// A whole load as the plugin sees it: every handshake step and callback
+// A whole load as the plugin sees it: each handshake step and callback
 // registration whose export it has, in this order.
 std::string LoadJournal(HMODULE module)
 {
-    const std::string lines[] = {
-        "NP_GetEntryPoints(size=" + std::to_string(sizeof(NPPluginFuncs)) + " version=0)\n",
-        "NP_Initialize(size=" + std::to_string(sizeof(NPNetscapeFuncs)) + " version=9)\n",
-        "fexop_ErrorFunc(callback=ptr)\n", "fexop_EventFunc(callback=ptr)\n",
-        "fexop_ComplexEventFunc(callback=ptr)\n", "fexop_SetPasswordFunc(callback=ptr)\n"};
     std::string journal;
-    for (const std::string& line : lines)
-        if (Has(module, line.substr(0, line.find('(')).c_str())) journal += line;
+    for (const std::string& line :
+         {"NP_GetEntryPoints(size=" + std::to_string(sizeof(NPPluginFuncs)) + " version=0)",
+          "NP_Initialize(size=" + std::to_string(sizeof(NPNetscapeFuncs)) + " version=9)",
+          std::string("fexop_ErrorFunc("), std::string("fexop_EventFunc("),
+          std::string("fexop_ComplexEventFunc("), std::string("fexop_SetPasswordFunc(")})
+        if (Has(module, line.substr(0, line.find('(')).c_str()))
+            journal += line.back() == '(' ? line + "callback=ptr)\n" : line + "\n";
     return journal;
 }
 
@@ -88,27 +88,24 @@ TEST(ModuleRecord, CountPermissionTablesAndSavedDataAcrossLoadReleaseAndQuery)
     };
     for (const std::string& step : kSteps) {
         NPSavedData saved{};
-        fexo::plugin::g_savedData = &saved;
+        g_savedData = &saved;
         GetBrowserFuncs()->version = 7;
         StandinControlOf(standin)->Reset();
         const std::string action = step.substr(0, step.find(':'));
         if (action == "load") CPluginModule::Load();
         else CPluginModule::Unload(action == "unlocked", action != "release");
         const std::string journal = StandinControlOf(standin)->Journal();
-        const char* tables = GetBrowserFuncs()->version == 7 ? "kept"
-                             : GetPluginFuncs()->newp        ? "new"
-                                                             : "unfilled";
-        EXPECT_EQ(action + ": " + std::to_string(CPluginModule::LoadCount()) + " " +
-                      (journal == LoadJournal(standin)    ? "loaded"
-                       : journal == "NP_Shutdown()\n" ? "shut"
-                       : journal.empty()                  ? "-"
-                                                          : journal) +
-                      " tables=" + tables +
-                      " saved=" + (fexo::plugin::g_savedData == &saved ? "kept" : "null"),
-                  step)
-            << (&step - kSteps);
+        EXPECT_EQ(action + ": " + std::to_string(CPluginModule::LoadCount()) +
+                      (journal == LoadJournal(standin) ? " loaded"
+                       : journal == "NP_Shutdown()\n"  ? " shut"
+                                                       : " -" + journal) +
+                      (GetBrowserFuncs()->version == 7 ? " tables=kept"
+                       : GetPluginFuncs()->newp        ? " tables=new"
+                                                       : " tables=unfilled") +
+                      (g_savedData == &saved ? " saved=kept" : " saved=null"),
+                  step);
     }
-    fexo::plugin::g_savedData = nullptr;
+    g_savedData = nullptr;
 }
 
 // A load from one directory: the stand-in variant there (or none, or one in a
@@ -146,50 +143,91 @@ TEST(ModuleRecord, EveryVariantLoadedInTurn)
         {"browser", nullptr, 0, nullptr},  // from -1: loaded, no control counted
         {"browser", nullptr, 1, nullptr},  // from 0: loaded again
     };
-    const std::string netscape = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Netscape.exe";
     HMODULE exportsFrom = nullptr;
     for (const Variant& v : kVariants) {
-        const std::string name = v.name;
-        const std::string control = name.empty() ? Bin() : Bin() + "variants\\" + name + "\\";
-        const std::string plugin = name == "no_plugin" ? ""
-                                   : name == "browser" ? control + "Nav\\Program\\Plugins\\"
-                                                       : control;
-        if (name == "browser") {
-            const std::string command = "\"" + control + "Nav\\Program\\netscape.exe\" -browser";
-            RegSetKeyValueA(HKEY_LOCAL_MACHINE, netscape.c_str(), nullptr, REG_SZ, command.c_str(),
-                            static_cast<DWORD>(command.size() + 1));
-        }
-        HMODULE module = Prepare(control, plugin);
+        const std::string name = v.name, control = Bin() + (name.empty() ? "" : "variants\\" + name + "\\");
+        const std::string command = "\"" + control + "Nav\\Program\\netscape.exe\"";
+        if (name == "browser")
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, (kApps + "Netscape.exe").c_str(), nullptr, REG_SZ,
+                            command.c_str(), static_cast<DWORD>(command.size() + 1));
+        HMODULE module = Prepare(control, name == "no_plugin" ? ""
+                                          : name == "browser" ? control + "Nav\\Program\\Plugins\\"
+                                                              : control);
         const StandinControl* standin = StandinControlOf(module);
         if (v.failing) standin->SetResult(v.failing, NPERR_GENERIC_ERROR);
-        const std::string textBefore = fexo::plugin::g_loadErrorText;
-
+        const std::string textBefore = g_loadErrorText;
         CPluginModule::Load();
         char text[4096];
         wsprintfA(text, v.text ? v.text : textBefore.c_str(), GetLastError());
         EXPECT_EQ(CPluginModule::LoadCount(), v.status) << name;
-        EXPECT_STREQ(fexo::plugin::g_loadErrorText, text) << name;
+        EXPECT_STREQ(g_loadErrorText, text) << name;
         if (module) {
             exportsFrom = module;
             EXPECT_EQ(standin->Journal(), LoadJournal(module)) << name;
-            EXPECT_TRUE(v.failing || (GetPluginFuncs()->newp != nullptr) == Has(module, "NP_GetEntryPoints"));
             EXPECT_EQ(standin->BrowserFuncs(), Has(module, "NP_Initialize") ? GetBrowserFuncs() : nullptr);
-            namespace c = fexo::control;  // the control's callbacks, each to its own setter
+            namespace c = fexo::control;  // each callback to its own setter
             const StandinCallbacks all = {c::PluginErrorCallback, c::PluginEventCallback,
                                           c::PluginComplexEventCallback, c::PluginPasswordCallback};
             EXPECT_TRUE(v.status != 1 || !std::memcmp(standin->Callbacks(), &all, sizeof all));
         }
-        // Every entry is the variant's export, or null; a load that found no
-        // DLL leaves the entries of the one before.
-        for (int i = 0; i < static_cast<int>(FexopExport::Count); ++i) {
-            const auto which = static_cast<FexopExport>(i);
-            EXPECT_EQ(CPluginModule::Export<FARPROC>(which),
-                      GetProcAddress(exportsFrom, FexopExportName(which)))
-                << name << " " << FexopExportName(which);
-        }
+        // Each entry is the variant's export or null; a load that found no DLL
+        // leaves the entries of the one before.
+        for (int i = 0; i < static_cast<int>(FexopExport::Count); ++i)
+            EXPECT_EQ(CPluginModule::Export<FARPROC>(FexopExport(i)),
+                      GetProcAddress(exportsFrom, FexopExportName(FexopExport(i))))
+                << name << " " << i;
         while (CPluginModule::LoadCount() > 0) CPluginModule::Unload(0, false);
     }
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, netscape.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kApps + "Netscape.exe").c_str());
+}
+
+TEST(DirectorySearch, BrowserDirectoriesInOrderEachOnce)
+{
+    const std::string classes = "SOFTWARE\\Classes\\", nav = "SOFTWARE\\Netscape\\Netscape Navigator\\";
+    const std::string n6 = "SOFTWARE\\Netscape\\Netscape 6\\", open = "\\shell\\open\\command";
+    const struct {
+        std::string key;
+        const char *name, *value;
+    } kValues[] = {
+        {kApps + "Netscape.exe", nullptr, "\"C:\\Nav\\Program\\netscape.exe\" -browser"},
+        {kApps + "netscp6.exe", nullptr, "C:\\N6\\netscp6.exe"},
+        {classes + "NetscapeMarkup" + open, nullptr, "\"C:\\Nav\\Program\\netscape.exe\" \"%1\""},
+        {classes + "HtmlDefBrowser" + open, nullptr, "browser.exe %1"},  // no directory
+        {classes + ".htm", nullptr, "FexoTestPage"},  // the shell's answer for HTML files
+        {classes + "FexoTestPage" + open, nullptr, "\"C:\\Web Browser\\browse.exe\" \"%1\""},
+        {nav + "4.7\\Main", "Plugins Directory", "C:\\P"},
+        {nav + "4.8\\Main", "Install Directory", "C:\\I\\"},
+        {nav + "4.9\\Main", "Plugins Directory", "C:\\Both"},
+        {nav + "4.9\\Main", "Install Directory", "C:\\Ignored\\"},
+        {nav + "5.0\\Other", "Plugins Directory", "C:\\NoMain"},
+        {nav + "5.1\\Main", "Version", "5.1"},
+        {n6 + "6.2\\Main", "Install Directory", "C:\\N6\\"},  // where App Paths named it
+        {n6 + "6.3\\Main", "Plugins Directory", "C:\\N63\\Plugins"},
+    };
+    char html[32] = "";
+    DWORD size = sizeof html;
+    RegGetValueA(HKEY_LOCAL_MACHINE, kValues[4].key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, html, &size);
+    if (*html && std::string(html) != kValues[4].value) GTEST_SKIP() << "the prefix has its own .htm";
+    const auto clean = [&] {
+        for (const std::string& key : {kApps + "Netscape.exe", kApps + "netscp6.exe",
+                                       classes + "NetscapeMarkup", classes + "HtmlDefBrowser",
+                                       classes + "FexoTestPage", classes + ".htm", n6, nav})
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
+    };
+    clean();
+    for (const auto& v : kValues)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_SZ, v.value,
+                        static_cast<DWORD>(std::strlen(v.value) + 1));
+    CandidateList list;
+    list.SetOwnDirectory("C:\\Own\\");
+    const std::size_t added = CollectBrowserDirectories(list);
+    EXPECT_EQ(added, list.Directories().size() - 1);
+    EXPECT_EQ(list.Directories(),
+              (std::vector<std::string>{"C:\\Own\\", "C:\\Nav\\Program\\Plugins\\",
+                                        "C:\\N6\\Plugins\\", "Plugins\\", "C:\\Web Browser\\Plugins\\",
+                                        "C:\\P\\", "C:\\I\\Plugins\\", "C:\\Both\\",
+                                        "C:\\N63\\Plugins\\"}));
+    clean();
 }
 
 }  // namespace
