@@ -1,10 +1,8 @@
 // The control as the plugin sees it, through the stand-in's journal: the
 // instance created on the control's window, replaced and destroyed, its
-// argument list, the saved data and the shutdown; and (LatePlugin, a process
-// of its own) the load error drawn, then a plugin that arrives late.
+// argument list, the saved data and the shutdown.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -41,30 +39,34 @@ std::string New(int argc, const std::string& arguments, const char* saved = "sav
            ")\nNPP_SetWindow(window=ptr x=0 y=0 width=0 height=0 clip=0,0,0,0)\n";
 }
 
-void Activate(HostedControl& hosted)
+IOleObject* Ole(HostedControl& hosted)  // held by the control
 {
     IOleObject* ole = nullptr;
     hosted.Control()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+    return ole->Release(), ole;
+}
+void Activate(HostedControl& hosted)
+{
     RECT position = hosted.container.PositionRect();
-    ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &hosted.container, 0,
-                hosted.container.HostWindow(), &position);
-    ole->Release();
+    Ole(hosted)->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &hosted.container, 0,
+                        hosted.container.HostWindow(), &position);
     PumpMessages();
 }
-
-void Put(HostedControl& hosted, HRESULT (STDMETHODCALLTYPE IFexoCtl::*setter)(BSTR),
-         const wchar_t* value)
+HRESULT Put(HostedControl& hosted, HRESULT (STDMETHODCALLTYPE IFexoCtl::*setter)(BSTR),
+            const wchar_t* value)
 {
     BSTR text = SysAllocString(value);
-    EXPECT_EQ((hosted.Control()->*setter)(text), S_OK);
+    const HRESULT hr = (hosted.Control()->*setter)(text);
     SysFreeString(text);
+    PumpMessages();
+    return hr;
 }
 
-// Stored properties reach the list: the same non-ASCII text as UTF-8 for Page
-// and in the ANSI code page for Zoom, MagSize as digits, the credentials
-// once, SRC (which resets Page) with Rotate reset to "0".  On a live instance
-// a new address (or the same again) re-creates it, an empty one re-creates it
-// without arguments, and without a document the address is only streamed.
+// Stored properties reach the list: one non-ASCII text as UTF-8 for Page and
+// in the ANSI code page for Zoom, MagSize as digits, the credentials once, SRC
+// (which resets Page) with Rotate "0".  A live instance is re-created for a
+// new address (or the same again), without arguments for an empty one; with
+// no document the address is only streamed into it.
 TEST(ControlHost, InstancesArgumentsSavedDataAndTheUnloadQuery)
 {
     auto first = std::make_unique<HostedControl>(nullptr, false);
@@ -84,10 +86,7 @@ TEST(ControlHost, InstancesArgumentsSavedDataAndTheUnloadQuery)
                                      " USERID=\"user\" PASSWORD=\"secret\""));
     EXPECT_EQ(created.pdata, nullptr);
     EXPECT_NE(created.ndata, nullptr) << "the control";
-    IOleObject* ole = nullptr;
-    first->Control()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
-    ole->Close(OLECLOSE_NOSAVE);  // destroys only the window
-    ole->Release();
+    Ole(*first)->Close(OLECLOSE_NOSAVE);  // destroys only the window
     Activate(*first);  // a new window replaces the instance, in the same record
     EXPECT_EQ(Standin()->Entry(0)->instance, created.instance);
     EXPECT_EQ(Standin()->Entry(2)->pointers[1], first->Window());
@@ -103,10 +102,7 @@ TEST(ControlHost, InstancesArgumentsSavedDataAndTheUnloadQuery)
                   {nullptr, S_FALSE, kDestroy + New(0, "")},
                   {L"http://127.0.0.1/c.fexo", S_OK, ""}};
     for (const auto& s : kSteps) {
-        BSTR address = s.address ? SysAllocString(s.address) : nullptr;
-        EXPECT_EQ(first->Control()->put_SRC(address), s.result);
-        SysFreeString(address);
-        PumpMessages();
+        EXPECT_EQ(Put(*first, &IFexoCtl::put_SRC, s.address), s.result);
         EXPECT_EQ(Journal(), s.journal) << (&s - kSteps);
     }
     EXPECT_EQ(fexo::test::ServerDll::CanUnloadNow(), S_FALSE);

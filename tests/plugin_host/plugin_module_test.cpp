@@ -28,22 +28,17 @@ namespace {
 
 const std::string kApps = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
-std::string Bin()
-{
-    char path[MAX_PATH];
-    const std::string file(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return file.substr(0, file.rfind('\\') + 1);
-}
-
 bool Has(HMODULE module, const char* name) { return GetProcAddress(module, name) != nullptr; }
 
-// Makes `control` the loader's idea of the control's own directory, and loads
-// the stand-in from `plugin` (unless empty) first, its journal emptied.
-HMODULE Prepare(const std::string& control, const std::string& plugin)
+// Makes bin\`control` the loader's idea of the control's own directory, and
+// loads the stand-in from bin\`plugin` (unless null) first, its journal emptied.
+HMODULE Prepare(const std::string& control, const char* plugin)
 {
-    fexo::com::Module::Attach(LoadLibraryExA((control + "FexoCntl.DLL").c_str(), nullptr,
-                                             DONT_RESOLVE_DLL_REFERENCES));
-    HMODULE module = plugin.empty() ? nullptr : LoadLibraryA((plugin + "npfexo.dll").c_str());
+    char path[MAX_PATH];
+    std::string bin(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    bin.erase(bin.rfind('\\') + 1);
+    fexo::com::Module::Attach(LoadLibraryExA((bin + control + "FexoCntl.DLL").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
+    HMODULE module = plugin ? LoadLibraryA((bin + plugin + "npfexo.dll").c_str()) : nullptr;
     if (module) StandinControlOf(module)->Reset();
     return module;
 }
@@ -69,7 +64,7 @@ std::string LoadJournal(HMODULE module)
 // refilled by a load or unfilled, and whether the saved data survived.
 TEST(ModuleRecord, CountPermissionTablesAndSavedDataAcrossLoadReleaseAndQuery)
 {
-    HMODULE standin = Prepare(Bin(), Bin());
+    HMODULE standin = Prepare("", "");
     const std::string kSteps[] = {
         "load: 1 loaded tables=new saved=kept",
         "unlocked: 1 - tables=kept saved=kept",
@@ -144,15 +139,18 @@ TEST(ModuleRecord, EveryVariantLoadedInTurn)
         {"browser", nullptr, 1, nullptr},  // from 0: loaded again
     };
     HMODULE exportsFrom = nullptr;
+    // The browser's directory, through the Plugins Directory of a Navigator.
+    const std::string navigator = "SOFTWARE\\Netscape\\Netscape Navigator\\4.7\\Main";
+    char path[MAX_PATH];
+    const std::string browser(path, GetFullPathNameA("variants\\browser\\Plugins", MAX_PATH, path, nullptr));
     for (const Variant& v : kVariants) {
-        const std::string name = v.name, control = Bin() + (name.empty() ? "" : "variants\\" + name + "\\");
-        const std::string command = "\"" + control + "Nav\\Program\\netscape.exe\"";
+        const std::string name = v.name, control = name.empty() ? "" : "variants\\" + name + "\\";
         if (name == "browser")
-            RegSetKeyValueA(HKEY_LOCAL_MACHINE, (kApps + "Netscape.exe").c_str(), nullptr, REG_SZ,
-                            command.c_str(), static_cast<DWORD>(command.size() + 1));
-        HMODULE module = Prepare(control, name == "no_plugin" ? ""
-                                          : name == "browser" ? control + "Nav\\Program\\Plugins\\"
-                                                              : control);
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, navigator.c_str(), "Plugins Directory", REG_SZ,
+                            browser.c_str(), static_cast<DWORD>(browser.size() + 1));
+        HMODULE module = Prepare(control, name == "no_plugin" ? nullptr
+                                          : name == "browser" ? "variants\\browser\\Plugins\\"
+                                                              : control.c_str());
         const StandinControl* standin = StandinControlOf(module);
         if (v.failing) standin->SetResult(v.failing, NPERR_GENERIC_ERROR);
         const std::string textBefore = g_loadErrorText;
@@ -178,7 +176,7 @@ TEST(ModuleRecord, EveryVariantLoadedInTurn)
                 << name << " " << i;
         while (CPluginModule::LoadCount() > 0) CPluginModule::Unload(0, false);
     }
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kApps + "Netscape.exe").c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, navigator.c_str());
 }
 
 TEST(DirectorySearch, BrowserDirectoriesInOrderEachOnce)
