@@ -30,14 +30,10 @@ size_t CopyText(char* buffer, size_t capacity, size_t at, const char* text)
     return at;
 }
 void Add(const char* text) { g_journalLength = CopyText(g_journal, sizeof g_journal, g_journalLength, text); }
-void Add(long value)
+void Add(int digit)  // -9 to 9
 {
-    char digits[24], *end = digits + sizeof digits - 1;
-    *end = '\0';
-    unsigned long magnitude = value < 0 ? 0 - static_cast<unsigned long>(value) : value;
-    do *--end = static_cast<char>('0' + magnitude % 10); while (magnitude /= 10);
-    if (value < 0) *--end = '-';
-    Add(end);
+    const char text[] = {'-', static_cast<char>('0' + (digit < 0 ? -digit : digit)), '\0'};
+    Add(text + (digit >= 0));
 }
 template <class... Parts>
 void Record(Parts... parts) { (Add(parts), ...), Add("\n"); }  // one journal line
@@ -121,12 +117,13 @@ EXPORT short __stdcall NP_GetEntryPoints(PluginTable* table)
     table->newp = reinterpret_cast<Fn>(New);
     table->destroy = reinterpret_cast<Fn>(Destroy);
     table->setwindow = reinterpret_cast<Fn>(SetWindow);
-    return Record("NP_GetEntryPoints size=", table->size), 0;
+    return Record("NP_GetEntryPoints size ", table->size == sizeof *table ? "natural" : "other"), 0;
 }
 EXPORT short __stdcall NP_Initialize(BrowserTable* browser)
 {
     g_browser = browser;
-    return Record("NP_Initialize size=", browser->size, " version=", browser->version), 0;
+    return Record("NP_Initialize size ", browser->size == sizeof *browser ? "natural" : "other",
+                  " version=", browser->version), 0;
 }
 EXPORT short __stdcall NP_Shutdown(void) { return Record("NP_Shutdown"), 0; }
 
