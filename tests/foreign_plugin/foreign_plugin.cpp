@@ -1,7 +1,6 @@
-// A stand-in for "npfexo.dll" from another compiler: clang in Microsoft's C++
-// ABI, no C runtime, written from the published layouts alone (it includes
-// nothing of the control's): the control meets the plugin's side of the
-// tables, string objects and password record as the real plugin has them.
+// "npfexo.dll" from another compiler: clang in Microsoft's C++ ABI, no C
+// runtime, from the published layouts alone (nothing of the control's), so the
+// control meets tables, string objects and records as the real plugin has them.
 #include <stddef.h>
 
 #define CCALL __cdecl
@@ -114,8 +113,7 @@ short CCALL SetWindow(Instance*, void** window) { return Record("NPP_SetWindow "
 
 EXPORT short __stdcall NP_GetEntryPoints(PluginTable* table)
 {
-    table->newp = reinterpret_cast<Fn>(New);
-    table->destroy = reinterpret_cast<Fn>(Destroy);
+    table->newp = reinterpret_cast<Fn>(New), table->destroy = reinterpret_cast<Fn>(Destroy);
     table->setwindow = reinterpret_cast<Fn>(SetWindow);
     return Record("NP_GetEntryPoints size ", table->size == sizeof *table ? "natural" : "other"), 0;
 }
@@ -131,19 +129,14 @@ EXPORT short __stdcall NP_Shutdown(void) { return Record("NP_Shutdown"), 0; }
 // cleans the stack (cdecl), so one empty signature fits them all.
 EXPORT int CCALL foreign_Stub(void) { return 0; }
 EXPORT void CCALL fexop_SetProperty(Instance*, const char* name, const char* text, double, int,
-                                    short, bool)
-{
-    Record("fexop_SetProperty ", name, " ", text);
-}
+                                    short, bool) { Record("fexop_SetProperty ", name, " ", text); }
 
-// Every slot gets an answer of its own: "foreign <key>", 2.5, 77, 33, true.
+// Every slot gets an answer of its own: the key, 2.5, 77, 33, true.
 EXPORT void CCALL fexop_GetProperty(Instance*, const char* name, TextSlot* text, double* number,
                                     int* integer, short* shortInteger, bool* flag)
 {
     Record("fexop_GetProperty ", name);
-    char answer[160];
-    CopyText(answer, sizeof answer, CopyText(answer, sizeof answer, 0, "foreign "), name);
-    if (text) text->rep = new TextRep(answer), text->text = text->rep->data;
+    if (text) text->rep = new TextRep(name), text->text = text->rep->data;
     if (number) *number = 2.5;
     if (integer) *integer = 77;
     if (shortInteger) *shortInteger = 33;
@@ -162,9 +155,8 @@ EXPORT void CCALL foreign_RequestPassword(void)
     CopyText(request.userId, sizeof request.userId, 0, "user");
     CopyText(request.password, sizeof request.password, 0, "secret");
     int result = -1;
-    g_password(g_instance, &request, &result);
-    Record(  // only the first byte of each text may change
-"password result=", result, " retry=", request.retryCount, " url=", request.documentUrl,
+    g_password(g_instance, &request, &result);  // may empty the texts' first bytes only
+    Record("password result=", result, " retry=", request.retryCount, " url=", request.documentUrl,
            " texts=", request.userId[0], request.userId + 1, ",", request.password[0],
            request.password + 1);
 }

@@ -1,8 +1,7 @@
-// The control against a plugin built in Microsoft's C++ ABI (bin/foreign): an
-// instance's whole life; every text representation the plugin answers is
-// released once, through entry 0 of its own table with the flag that frees
-// it (read over and over: an unbalanced 32-bit stack would not survive); and
-// the password request in the record as that compiler lays it out.
+// The control against a plugin in Microsoft's C++ ABI (bin/foreign): a whole
+// instance life; each text representation it answers released once, through
+// entry 0 of its own table with the flag that frees it (over and over: an
+// unbalanced 32-bit stack would not survive); its password request record.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
@@ -48,7 +47,7 @@ TEST(ForeignPlugin, WholeLifeOfAnInstance)
         for (const char* key : {"Menu", "DisplayGamma", "MaxCacheSize", "MagSize", "PrintMatchScreen"})
             reads += "fexop_GetProperty " + std::string(key) + "\nrep destroyed count=-1\nrep freed\n";
         for (int round = 0; round < 300; ++round) {
-            ASSERT_EQ(ReadEverySlot(control), "foreign Menu 2.500000 77 33 1");
+            ASSERT_EQ(ReadEverySlot(control), "Menu 2.500000 77 33 1");
             ASSERT_EQ(TakeJournal(), reads) << "round " << round;
         }
 
