@@ -5,11 +5,6 @@
 
 #define CCALL __cdecl
 #define EXPORT extern "C" __declspec(dllexport)
-#ifdef _M_IX86  // the plain names of the three stdcall entry points
-#pragma comment(linker, "/export:NP_GetEntryPoints=_NP_GetEntryPoints@4")
-#pragma comment(linker, "/export:NP_Initialize=_NP_Initialize@4")
-#pragma comment(linker, "/export:NP_Shutdown=_NP_Shutdown@0")
-#endif
 
 extern "C" {
 __declspec(dllimport) void* __stdcall GetProcessHeap(void);
@@ -29,11 +24,7 @@ size_t CopyText(char* buffer, size_t capacity, size_t at, const char* text)
     return at;
 }
 void Add(const char* text) { g_journalLength = CopyText(g_journal, sizeof g_journal, g_journalLength, text); }
-void Add(int digit)  // -9 to 9
-{
-    const char text[] = {'-', static_cast<char>('0' + (digit < 0 ? -digit : digit)), '\0'};
-    Add(text + (digit >= 0));
-}
+void Add(int d) { const char t[] = {'-', char('0' + (d < 0 ? -d : d)), '\0'}; Add(t + (d >= 0)); }  // -9..9
 template <class... Parts>
 void Record(Parts... parts) { (Add(parts), ...), Add("\n"); }  // one journal line
 
@@ -64,10 +55,9 @@ struct PasswordRequest {
 static_assert(offsetof(PasswordRequest, password) == 2 * sizeof(void*) + 128,
               "0, 4, 8 and 136 on 32-bit, naturally aligned on 64-bit");
 
-// The support library's string representation as this compiler lays out a
-// class with a virtual destructor: table (entry 0 the scalar deleting
-// destructor), count, length, text.  Entry 1 is where the other ABI would put
-// its deleting destructor.  The text lives in browser memory.
+// The support library's string representation as this compiler lays it out:
+// table (entry 0 the scalar deleting destructor; entry 1 where the other ABI
+// has its deleting one), count, length, text (in browser memory).
 class TextRep {
 public:
     explicit TextRep(const char* text)

@@ -15,8 +15,7 @@ namespace {
 template <class Function>
 Function Foreign(const char* name)
 {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("npfexo.dll"), name)));
+    return reinterpret_cast<Function>(GetProcAddress(GetModuleHandleA("npfexo.dll"), name));
 }
 std::string TakeJournal() { return Foreign<const char*(__cdecl*)()>("foreign_TakeJournal")(); }
 
@@ -27,9 +26,8 @@ std::string ReadEverySlot(IFexoCtl* control)
     double gamma = 0;
     LONG cacheSize = 0, matchScreen = 0;
     short magSize = 0;
-    control->get_Menu(&menu), control->get_DisplayGamma(&gamma);
-    control->get_MaxCacheSize(&cacheSize), control->get_MagSize(&magSize);
-    control->get_PrintMatchScreen(&matchScreen);
+    control->get_Menu(&menu), control->get_DisplayGamma(&gamma), control->get_MaxCacheSize(&cacheSize);
+    control->get_MagSize(&magSize), control->get_PrintMatchScreen(&matchScreen);
     const std::string text(menu, menu + SysStringLen(menu));  // the answers are ASCII
     SysFreeString(menu);
     return text + " " + std::to_string(gamma) + " " + std::to_string(cacheSize) + " " +

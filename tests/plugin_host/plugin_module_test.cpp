@@ -28,8 +28,7 @@ const std::string kApps = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Pat
 
 bool Has(HMODULE module, const char* name) { return GetProcAddress(module, name) != nullptr; }
 
-// Makes bin\`control` the loader's idea of the control's own directory, and
-// loads the stand-in from bin\`plugin` (unless null) first, its journal emptied.
+// bin\control becomes the control's own directory; the stand-in in bin\plugin is loaded first.
 HMODULE Prepare(const std::string& control, const char* plugin)
 {
     char path[MAX_PATH];
@@ -56,10 +55,9 @@ std::string LoadJournal(HMODULE module)
     return journal;
 }
 
-// Each step (a control made or destroyed, the unload query with or without
-// COM locks) and what it leaves: the count, what the plugin saw, the tables
-// as they were (the browser table's version marked 7 before the step),
-// refilled by a load or unfilled, and whether the saved data survived.
+// Each step (a control made or destroyed, the unload query with or without COM
+// locks) and what it leaves: the count, what the plugin saw, the tables kept
+// (their version marked 7 before), refilled or unfilled, the saved data.
 TEST(ModuleRecord, CountPermissionTablesAndSavedDataAcrossLoadReleaseAndQuery)
 {
     HMODULE standin = Prepare("", "");
@@ -88,28 +86,19 @@ TEST(ModuleRecord, CountPermissionTablesAndSavedDataAcrossLoadReleaseAndQuery)
         if (action == "load") CPluginModule::Load();
         else CPluginModule::Unload(action == "unlocked", action != "release");
         const std::string journal = StandinControlOf(standin)->Journal();
-        EXPECT_EQ(action + ": " + std::to_string(CPluginModule::LoadCount()) +
-                      (journal == LoadJournal(standin) ? " loaded"
-                       : journal == "NP_Shutdown()\n"  ? " shut"
-                                                       : " -" + journal) +
-                      (GetBrowserFuncs()->version == 7 ? " tables=kept"
-                       : GetPluginFuncs()->newp        ? " tables=new"
-                                                       : " tables=unfilled") +
-                      (g_savedData == &saved ? " saved=kept" : " saved=null"),
-                  step);
+        const std::string seen = journal == LoadJournal(standin) ? " loaded"
+                                 : journal == "NP_Shutdown()\n"  ? " shut" : " -" + journal;
+        const char* tables = GetBrowserFuncs()->version == 7 ? " tables=kept"
+                             : GetPluginFuncs()->newp ? " tables=new" : " tables=unfilled";
+        EXPECT_EQ(action + ": " + std::to_string(CPluginModule::LoadCount()) + seen + tables +
+                      (g_savedData == &saved ? " saved=kept" : " saved=null"), step);
     }
     g_savedData = nullptr;
 }
 
-// A load from one directory: the stand-in variant there (or none, or one in a
-// browser's plugin directory), a call of it that fails, the status the load
-// leaves and the text (null: left as it was; %d: the last error).
-struct Variant {
-    const char* name;
-    const char* failing;
-    LONG status;
-    const char* text;
-};
+// A load from one directory (no stand-in there, or one in a browser's), a call
+// that fails, the status and the text (null: as it was; %d: the last error).
+struct Variant { const char *name, *failing; LONG status; const char* text; };
 
 TEST(ModuleRecord, EveryVariantLoadedInTurn)
 {
