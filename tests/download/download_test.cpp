@@ -1,8 +1,7 @@
 // Document streams into the stand-in plugin, compared as whole journals:
-// "file://" documents read from disk in blocks of 4096 bytes, network
+// "file://" documents read from disk in blocks of 4096 bytes, and network
 // documents fed notification by notification through a protocol handler the
-// test registers for its own scheme, and one real HTTP download from a
-// loopback server.
+// test registers for its own scheme.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <urlmon.h>
@@ -10,7 +9,6 @@
 #include <string>
 #include <vector>
 #include "hosted_control.h"
-#include "loopback_http_server.h"
 #include "message_box_watcher.h"
 #include "stream_journal.h"
 #include "test_bytes.h"
@@ -252,9 +250,11 @@ TEST_F(Download, NetworkBlocksGoToTheirOwnStreamInOrder)
 
 // A control released mid-download aborts it, after its instance is gone: no
 // end, nor anything the aborted binding still reports, reaches the plugin.
+// Bindings that end inside their start (a relative address with no page to
+// resolve it, one the machinery cannot parse) leave the control usable.
 TEST_F(Download, ReleasedControlAbortsItsDownload)
 {
-    EXPECT_EQ(hosted.SetSource(L"driven:running"), S_OK);
+    for (const wchar_t* early : {L"doc.fexo", L"foo:bar", L"driven:running"}) EXPECT_EQ(hosted.SetSource(early), S_OK);
     DrivenProtocol& running = Protocol(0);
     running.Feed(kFirst, BSCF_FIRSTDATANOTIFICATION);
     hosted.Standin()->Reset();
@@ -263,30 +263,6 @@ TEST_F(Download, ReleasedControlAbortsItsDownload)
     running.End(S_OK);
     EXPECT_EQ(hosted.Journal(), "NPP_Destroy(save=ptr)\n");
     EXPECT_EQ(running.aborts, 1);
-}
-
-// Over real HTTP, in many notifications: the server is asked for the address
-// with its escapes, the stream carries it decoded, the body arrives whole.
-// Bindings that end inside their start (a relative address with no page to
-// resolve it, one the machinery cannot parse) leave the control usable.
-TEST_F(Download, HttpBodyArrivesWholeUnderTheDecodedAddress)
-{
-    for (const wchar_t* early : {L"doc.fexo", L"foo:bar"}) EXPECT_EQ(hosted.SetSource(early), S_OK);
-    PumpFor(300);
-    LoopbackHttpServer server;
-    HttpResponse slow{200, Bytes(30000, 3)};
-    slow.chunkSize = 3000;
-    slow.chunkPauseMs = 10;
-    server.Serve("/a%20b.fexo?x=%2F%25", slow);
-    hosted.Standin()->Reset();
-    EXPECT_EQ(GetUrl(server.Url("/a%20b.fexo?x=%2F%25")), NPERR_NO_ERROR);
-    ASSERT_TRUE(PumpUntil([&] { return !CallsNamed(hosted.Standin(), "NPP_DestroyStream").empty(); }));
-    auto streams = JournaledStreams(hosted.Standin());
-    EXPECT_EQ(server.Requests(), std::vector<std::string>{"/a%20b.fexo?x=%2F%25"});
-    EXPECT_EQ(Announced(1, server.Url("/a b.fexo?x=/%")), "NPP_NewStream(" + streams[1].announcement + ")\n");
-    EXPECT_TRUE(CarriesBody(hosted.Standin(), streams[1], slow.body));
-    EXPECT_GT(streams[1].writes.size(), 3u);
-    EXPECT_EQ(streams[1].lastReason, 0);
 }
 
 }  // namespace
