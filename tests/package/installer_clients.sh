@@ -52,7 +52,7 @@ installed="$folder\\FexoCntl.DLL" unix_folder="$prefix/drive_c/$(tr '\\' / <<<"$
 
 [ -d "$prefix" ] && "$root/tools/wine-run" --stop "$prefix"
 rm -rf "$prefix"
-script=$(win "$root/tests/registration/create_control.js")
+script=$(win "$root/tests/package/create_control.js")
 # The script host registers its own type library on its first run.
 wine "$system\cscript.exe" //nologo "$script"
 wine "$system\reg.exe" export 'HKLM\Software\Classes' "$(win "$work/fresh.reg")" /y
