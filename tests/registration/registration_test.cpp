@@ -1,13 +1,16 @@
-// DllRegisterServer and DllUnregisterServer into redirected roots: every row
-// of the registration as one table, what stays at unregistration, the shell's
-// notification, and the registry routines and script registrar underneath.
+// DllRegisterServer and DllUnregisterServer with HKEY_CLASSES_ROOT and
+// HKEY_LOCAL_MACHINE redirected to empty keys of their own (Wine shows
+// HKLM\Software\Classes as HKCR, so only separate keys tell their rows apart):
+// every row as one table, what unregistration leaves, the shell's notification,
+// the registry routines and script registrar beneath, the version record.  (The
+// type library's members are what the automation tests call through.)
 #include <gtest/gtest.h>
 #include <cstring>
+#include <set>
 #include <vector>
 #include "FexoCtl.h"
 #include "com/registry_operations.h"
 #include "plugin/registry.h"
-#include "redirected_registry.h"
 #include "server_dll.h"
 
 using namespace fexo::test;
@@ -19,7 +22,7 @@ const char kLibraryId[] = "{1F4A4318-8786-4951-A594-385CDCBBE19F}";
 
 // "+" rows go at unregistration, "=" rows (the file associations) and "~" rows
 // (keys planted before, which registration must leave) stay; "-" rows are the
-// empty keys that unregistration leaves.
+// empty keys that unregistration leaves.  Wine's rows of the interfaces are left out.
 const char kTable[] = R"(
 = .fexo|=FexoFile
 = .fexo|Content Type=image/vnd.fexo
@@ -51,16 +54,6 @@ const char kTable[] = R"(
 = FexoFile\DefaultIcon|=<module>,0
 = FexoFile|=Harrowmark Fexo File
 - Interface
-+ Interface\{085861F3-199D-4C9A-9D4D-C4D726211993}\ProxyStubClsid32|={00020424-0000-0000-C000-000000000046}
-+ Interface\{085861F3-199D-4C9A-9D4D-C4D726211993}\ProxyStubClsid|={00020424-0000-0000-C000-000000000046}
-+ Interface\{085861F3-199D-4C9A-9D4D-C4D726211993}\TypeLib|={L}
-+ Interface\{085861F3-199D-4C9A-9D4D-C4D726211993}\TypeLib|Version=1.0
-+ Interface\{085861F3-199D-4C9A-9D4D-C4D726211993}|=IFexoCtl
-+ Interface\{FFABCE0C-25FF-47F8-B455-04A11ABEED43}\ProxyStubClsid32|={00020420-0000-0000-C000-000000000046}
-+ Interface\{FFABCE0C-25FF-47F8-B455-04A11ABEED43}\ProxyStubClsid|={00020420-0000-0000-C000-000000000046}
-+ Interface\{FFABCE0C-25FF-47F8-B455-04A11ABEED43}\TypeLib|={L}
-+ Interface\{FFABCE0C-25FF-47F8-B455-04A11ABEED43}\TypeLib|Version=1.0
-+ Interface\{FFABCE0C-25FF-47F8-B455-04A11ABEED43}|=_IFexoCtlEvents
 = MIME\Database\Content Type\image/vnd.fexo|CLSID={C}
 = MIME\Database\Content Type\image/vnd.fexo|Extension=.fexo
 = MIME\Database\Content Type\image/x-fexo|CLSID={C}
@@ -87,19 +80,70 @@ std::string Rows(const char* markers)
     return rows;
 }
 
-// Both roots, with the module's path, its folder and the two identifiers by name.
-std::string Registry(const std::string& module)
+class RedirectedRoots : public testing::Environment {
+    void SetUp() override
+    {
+        for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE}) {
+            HKEY key = nullptr;
+            const std::string path = "Software\\FexoRedirected" + std::to_string(uintptr_t(root) & 7);
+            ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+            ASSERT_EQ(RegOverridePredefKey(root, key), ERROR_SUCCESS);
+            RegCloseKey(key);
+        }
+    }
+    void TearDown() override { RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr), RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
+};
+const testing::Environment* const kRedirectedRoots = testing::AddGlobalTestEnvironment(new RedirectedRoots);
+
+// "path|name=data" for every value, "path" for every key with neither values
+// nor subkeys; REG_SZ data shows as its text when it ends in one terminating zero.
+void Render(HKEY key, const std::string& path, std::set<std::string>& lines)
 {
-    const Names names = {{module, "<module>"}, {module.substr(0, module.rfind('\\')), "<folder>"},
-                         {kClassId, "{C}"}, {kLibraryId, "{L}"},
-                         {sizeof(void*) == 4 ? "\\win32|" : "\\win64|", "\\<win>|"}};
-    return RegistryText(HKEY_CLASSES_ROOT, names) + RegistryText(HKEY_LOCAL_MACHINE, names);
+    char name[256];
+    BYTE data[4096];
+    DWORD values = 0, nameLength, type, size;
+    for (; nameLength = sizeof name, size = sizeof data,
+           !RegEnumValueA(key, values, name, &nameLength, nullptr, &type, data, &size); ++values) {
+        std::string text(reinterpret_cast<const char*>(data), size);
+        if (type == REG_DWORD) text = "dword:" + std::to_string(*reinterpret_cast<DWORD*>(data));
+        else if (type != REG_SZ || text.find('\0') != size - 1) text += " (no zero)";
+        else text.pop_back();
+        lines.insert(path + "|" + name + "=" + text);
+    }
+    std::vector<std::string> subkeys;
+    while (nameLength = sizeof name, !RegEnumKeyExA(key, DWORD(subkeys.size()), name, &nameLength, nullptr, nullptr, nullptr, nullptr))
+        subkeys.push_back(name);
+    if (!values && subkeys.empty() && !path.empty()) lines.insert(path);
+    for (const std::string& subkey : subkeys) {
+        HKEY child = nullptr;
+        RegOpenKeyExA(key, subkey.c_str(), 0, KEY_READ, &child);
+        Render(child, path.empty() ? subkey : path + "\\" + subkey, lines);
+        RegCloseKey(child);
+    }
+}
+
+// Both roots (of HKLM its classes), HKLM's lines marked, with the module's path and folder, the
+// identifiers and the type library's platform by name.
+std::string Registry(const std::string& module = "")
+{
+    std::set<std::string> classes, machine;
+    Render(HKEY_CLASSES_ROOT, "", classes);
+    Render(HKEY_LOCAL_MACHINE, "", machine);
+    std::string text;
+    for (const std::string& line : classes) text += line.rfind("Interface\\{", 0) ? line + "\n" : "";
+    for (const std::string& line : machine) text += line.rfind("SOFTWARE\\Classes", 0) ? "" : "HKLM\\" + line + "\n";
+    const std::pair<std::string, const char*> names[] = {{module, "<module>"}, {module.substr(0, module.rfind('\\')), "<folder>"},
+        {kClassId, "{C}"}, {kLibraryId, "{L}"}, {sizeof(void*) == 4 ? "\\win32|" : "\\win64|", "\\<win>|"}};
+    for (const auto& [from, name] : names)
+        for (size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos; at += strlen(name))
+            text.replace(at, from.size(), name);
+    return text;
 }
 
 std::string ModulePath(HMODULE module)
 {
-    char path[MAX_PATH];
-    return std::string(path, GetModuleFileNameA(module, path, MAX_PATH));
+    char path[1024];
+    return std::string(path, GetModuleFileNameA(module, path, sizeof path));
 }
 
 void Plant(HKEY root, const char* path, const char* name, const char* text)
@@ -112,9 +156,8 @@ std::string g_notifications;
 void WINAPI RecordNotification(LONG event, UINT flags, LPCVOID first, LPCVOID second)
 {
     char line[96];
-    snprintf(line, sizeof line, "SHChangeNotify(%lx, %x, %s, %s) after the icon entry: %s\n", event,
-             flags, first ? "item" : "null", second ? "item" : "null",
-             RegistryText(HKEY_CLASSES_ROOT).find("DefaultIcon") != std::string::npos ? "yes" : "no");
+    snprintf(line, sizeof line, "SHChangeNotify(%lx, %x, %s, %s) after the icon entry: %s\n", event, flags,
+             first ? "item" : "null", second ? "item" : "null", Registry().find("DefaultIcon") != std::string::npos ? "yes" : "no");
     g_notifications += line;
 }
 
@@ -141,9 +184,8 @@ void RedirectImport(HMODULE module, const char* name, void* replacement)
     FAIL() << name << " is not imported";
 }
 
-class Registration : public testing::Test {
-protected:
-    void SetUp() override { ClearRedirectedRoots(); }
+struct Registration : testing::Test {
+    void SetUp() override { RegDeleteTreeA(HKEY_CLASSES_ROOT, nullptr), RegDeleteTreeA(HKEY_LOCAL_MACHINE, nullptr); }
 };
 
 }  // namespace
@@ -170,10 +212,6 @@ TEST_F(Registration, WritesEveryRowOnceAndUnregistrationLeavesTheAssociations)
 
     ASSERT_EQ(ServerDll::Unregister(), S_OK);
     EXPECT_EQ(Registry(module), Rows("=~-"));
-
-    CLSID parsed{};
-    ASSERT_EQ(CLSIDFromString(std::wstring(kClassId, kClassId + 38).c_str(), &parsed), NOERROR);
-    EXPECT_TRUE(IsEqualCLSID(parsed, CLSID_FexoCtl));
 }
 
 // %MODULE% comes from a MAX_PATH buffer: a longer path registers no class.
@@ -194,8 +232,7 @@ TEST_F(Registration, AModulePathThatFillsThePathBufferRegistersOnlyTheAssociatio
     auto registerServer = reinterpret_cast<HRESULT(WINAPI*)()>(
         reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
     EXPECT_EQ(registerServer(), HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
-    char path[1024];
-    EXPECT_EQ(Registry(std::string(path, GetModuleFileNameA(module, path, sizeof path))), Rows("="));
+    EXPECT_EQ(Registry(ModulePath(module)), Rows("="));
     FreeLibrary(module);
     DeleteFileW(copy.c_str());
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryW(folder->c_str());
@@ -204,70 +241,54 @@ TEST_F(Registration, AModulePathThatFillsThePathBufferRegistersOnlyTheAssociatio
 TEST_F(Registration, TheScriptRegistrarWritesDwordsKeepsNoRemoveKeysAndStopsAtTheFirstFailure)
 {
     using namespace fexo::com;
-    const ScriptParseResult parsed = ParseRegistryScript(
-        "HKCR { NoRemove Shared = s 'S' { val Mine = s 'm' val Count = d 0x10 Own } }", {});
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    Plant(HKEY_CLASSES_ROOT, "Shared", "Theirs", "t");
-    ASSERT_EQ(ApplyRegistryOperations(PlanRegistration(parsed.script)), S_OK);
-    EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT), "Shared\\Own\nShared|=S\nShared|Count=dword:16\n"
-                                               "Shared|Mine=m\nShared|Theirs=t\n");
-    for (int round = 0; round < 2; ++round)
-        ASSERT_EQ(ApplyRegistryOperations(PlanUnregistration(parsed.script)), S_OK) << round;
-    EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT), "Shared|=S\nShared|Theirs=t\n");
-
+    const RegistryScript script = ParseRegistryScript("HKCR { NoRemove S = s 's' { val Mine = s 'm' val N = d 0x10 Own } }", {}).script;
+    Plant(HKEY_CLASSES_ROOT, "S", "Theirs", "t");
+    ASSERT_EQ(ApplyRegistryOperations(PlanRegistration(script)), S_OK);
+    EXPECT_EQ(Registry(), "S\\Own\nS|=s\nS|Mine=m\nS|N=dword:16\nS|Theirs=t\n");
+    for (int round = 0; round < 2; ++round) ASSERT_EQ(ApplyRegistryOperations(PlanUnregistration(script)), S_OK) << round;
     using Kind = RegistryOperation::Kind;
-    ScriptValue value;
-    value.text = "v";
     const std::string refused(300, 'x');  // key names longer than 255 characters
     const LONG error = RegSetValueA(HKEY_CLASSES_ROOT, refused.c_str(), REG_SZ, "v", 1);
     EXPECT_EQ(ApplyRegistryOperations({{Kind::CreateKey, RegistryRoot::ClassesRoot, "First", {}},
-                                       {Kind::SetValue, RegistryRoot::ClassesRoot, refused, value},
-                                       {Kind::CreateKey, RegistryRoot::ClassesRoot, "Never", {}}}),
-              HRESULT_FROM_WIN32(error));
-    EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT), "First\nShared|=S\nShared|Theirs=t\n");
+                                       {Kind::SetValue, RegistryRoot::ClassesRoot, refused, {}},
+                                       {Kind::CreateKey, RegistryRoot::ClassesRoot, "Never", {}}}), HRESULT_FROM_WIN32(error));
+    EXPECT_EQ(Registry(), "First\nS|=s\nS|Theirs=t\n");
 }
 
 TEST_F(Registration, TheRegistryRoutinesWriteTheBytesGivenAndRefuseWhatDoesNotFit)
 {
     using namespace fexo::plugin;
     const std::string tooLong = "K\\" + std::string(kRegistryPathSize, 'k');
-    EXPECT_TRUE(RegistryWriteString("Cut", "", "abcdef", 3, HKEY_CLASSES_ROOT));
-    EXPECT_TRUE(RegistryWriteString("Parent\\Child", nullptr, "c", 2, HKEY_CLASSES_ROOT));
-    EXPECT_FALSE(RegistryWriteString(tooLong.c_str(), "", "x", 2, HKEY_CLASSES_ROOT));
-    EXPECT_FALSE(RegistryWriteString(nullptr, "", "x", 2, HKEY_CLASSES_ROOT));
-    EXPECT_FALSE(RegistryWriteString("Null", "", nullptr, 0, HKEY_CLASSES_ROOT));
-    EXPECT_FALSE(RegistryDeleteKey(tooLong.c_str(), "", HKEY_CLASSES_ROOT));
-    EXPECT_FALSE(RegistryDeleteKey(nullptr, "", HKEY_CLASSES_ROOT));
-    EXPECT_FALSE(RegistryDeleteKey("Parent", nullptr, HKEY_CLASSES_ROOT));
-    EXPECT_FALSE(RegistryDeleteKey("Missing", "", HKEY_CLASSES_ROOT));
-    EXPECT_FALSE(RegistryDeleteKey("Parent", "", HKEY_CLASSES_ROOT)) << "it has a subkey";
-    EXPECT_TRUE(RegistryDeleteKey("Parent", "Child", HKEY_CLASSES_ROOT));
-    EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT), "Cut|=abc (no zero)\nParent\n");
+    const HKEY root = HKEY_CLASSES_ROOT;
+    const bool results[] = {RegistryWriteString("Cut", "", "abcdef", 3, root), RegistryWriteString("P\\C", nullptr, "c", 2, root),
+                            RegistryWriteString(tooLong.c_str(), "", "x", 2, root), RegistryWriteString(nullptr, "", "x", 2, root),
+                            RegistryWriteString("N", "", nullptr, 0, root), RegistryDeleteKey(tooLong.c_str(), "", root),
+                            RegistryDeleteKey(nullptr, "", root), RegistryDeleteKey("P", nullptr, root),
+                            RegistryDeleteKey("Missing", "", root), RegistryDeleteKey("P", "", root) /* it has a subkey */,
+                            RegistryDeleteKey("P", "C", root)};
+    EXPECT_EQ(std::string(std::begin(results), std::end(results)), std::string("\1\1\0\0\0\0\0\0\0\0\1", 11));
+    EXPECT_EQ(Registry(), "Cut|=abc (no zero)\nP\n");
 }
 
-TEST(ModuleResources, TheVersionRecordMarksTheModuleSelfRegistering)
+TEST(ModuleResources, TheVersionRecordMarksTheModuleSelfRegisteringAndTheToolboxBitmapIsThere)
 {
     const std::string module = ModulePath(ServerDll::Handle());
     std::vector<char> record(GetFileVersionInfoSizeA(module.c_str(), nullptr));
     ASSERT_TRUE(GetFileVersionInfoA(module.c_str(), 0, DWORD(record.size()), record.data()));
     std::string text;
-    for (const char* entry : {"\\VarFileInfo\\Translation", "\\", "FileDescription", "InternalName",
-                              "OriginalFilename", "OLESelfRegister"}) {
-        const std::string path = entry[0] == '\\' ? entry : std::string("\\StringFileInfo\\040904B0\\") + entry;
+    for (const char* entry : {"\\VarFileInfo\\Translation", "\\", "FileDescription", "InternalName", "OriginalFilename", "OLESelfRegister"}) {
         void* data = nullptr;
         UINT length = 0;
-        text += entry;
-        if (!VerQueryValueA(record.data(), path.c_str(), &data, &length)) text += " missing";
-        else if (entry[0] != '\\') text += " '" + std::string(static_cast<char*>(data)) + "'";
+        const bool found = VerQueryValueA(record.data(), ((entry[0] == '\\' ? "" : "\\StringFileInfo\\040904B0\\") + std::string(entry)).c_str(), &data, &length);
+        text += std::string(entry) + (found ? "" : " missing") + (found && entry[0] != '\\' ? " '" + std::string(static_cast<char*>(data)) + "'" : "");
         char number[12];
-        for (UINT i = 0; entry[0] == '\\' && i < std::min(length, 40u) / 4; ++i)
+        for (UINT i = 0; found && entry[0] == '\\' && i < std::min(length, 40u) / 4; ++i)
             text += (snprintf(number, sizeof number, " %lx", static_cast<DWORD*>(data)[i]), number);
         text += "\n";
     }
     EXPECT_EQ(text, "\\VarFileInfo\\Translation 4b00409\n"  // US English, Unicode
                     "\\ feef04bd 10000 60001 10626 60001 10626 3f 0 4 2\n"  // 6.1.1.1574, a DLL
-                    "FileDescription 'FexoControl Module'\nInternalName 'FexoControl'\n"
-                    "OriginalFilename 'FexoControl.DLL'\nOLESelfRegister ''\n");
+                    "FileDescription 'FexoControl Module'\nInternalName 'FexoControl'\nOriginalFilename 'FexoControl.DLL'\nOLESelfRegister ''\n");
     const HBITMAP bitmap = LoadBitmapA(ServerDll::Handle(), MAKEINTRESOURCEA(101));
     EXPECT_NE(bitmap, nullptr) << "the toolbox bitmap";
     DeleteObject(bitmap);
