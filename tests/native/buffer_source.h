@@ -7,9 +7,7 @@ struct BufferSource : fexo::com::ByteSource {
     BufferSource(const uint8_t* data, size_t size) : data(data), size(size) {}
     bool Read(void* buffer, size_t count) override
     {
-        if (count > size - offset) return false;
-        std::memcpy(buffer, data + offset, count);
-        return offset += count, true;
+        return count <= size - offset && (std::memcpy(buffer, data + offset, count), offset += count, true);
     }
     const uint8_t* data;
     size_t size, offset = 0;

@@ -1,5 +1,5 @@
-// The persisted property stream: the exact bytes written, and what decoding
-// makes of them, of every cut of them and of hostile values.
+// The persisted property stream: the exact bytes written, and what decoding makes of them, of every
+// cut of them and of hostile values.
 #include "buffer_source.h"
 #include "expect_rows.h"
 
@@ -38,9 +38,7 @@ StreamStatus Decode(const Bytes& bytes, size_t length, Recorder& recorder)
 TEST(PropertyStream, WritesLittleEndianAndDecodesExactlyThatOnceWhole)
 {
     Bytes bytes;
-    AppendVersion(bytes);
-    AppendData(bytes, 5080);
-    AppendData(bytes, 2540);
+    AppendVersion(bytes), AppendData(bytes, 5080), AppendData(bytes, 2540);
     for (const PersistedValue& value : {PersistedValue{8, 0, true, u"ab"}, PersistedValue{8, 0, false, {}},
                                         PersistedValue{11, 0xFFFF, false, {}}, PersistedValue{3, 0x12345678, false, {}},
                                         PersistedValue{9, 0, false, {}}, PersistedValue{0x2008, 0, false, {}}})
@@ -50,11 +48,9 @@ TEST(PropertyStream, WritesLittleEndianAndDecodesExactlyThatOnceWhole)
                             0x08, 0, 0, 0, 0, 0, 0x0B, 0, 0xFF, 0xFF,                // null BSTR, VT_BOOL true
                             0x03, 0, 0x78, 0x56, 0x34, 0x12}));                      // VT_I4
     bytes.push_back(0xAB);  // the container's next object
-    for (size_t length = 0; length + 1 < bytes.size(); ++length) {
-        Recorder recorder;
-        EXPECT_EQ(Decode(bytes, length, recorder), StreamStatus::ReadFailed) << length;
-    }
-    Recorder whole, refusing, newer;
+    Recorder cut, whole, refusing, newer;
+    for (size_t length = 0; length + 1 < bytes.size(); ++length)
+        EXPECT_EQ(Decode(bytes, length, cut), StreamStatus::ReadFailed) << length;
     refusing.refuse = 3;
     EXPECT_EQ(Decode(bytes, bytes.size(), whole), StreamStatus::Ok);
     EXPECT_EQ(whole.rows, "data 0 5080; data 1 2540; value 2 type=8 ab; value 3 type=8 null; value 4 type=11 65535; "
@@ -63,8 +59,7 @@ TEST(PropertyStream, WritesLittleEndianAndDecodesExactlyThatOnceWhole)
     EXPECT_EQ(refusing.rows.find("value 4"), std::string::npos) << "a refusal ends the decoding";
     bytes[0] = 0x01;  // 0x0801
     EXPECT_EQ(Decode(bytes, bytes.size(), newer), StreamStatus::VersionTooNew);
-    bytes[0] = 0x00, bytes[1] = 0x07;
-    EXPECT_EQ(Decode(bytes, bytes.size(), newer), StreamStatus::Ok) << "an older version";
+    EXPECT_EQ(Decode((bytes[0] = 0x00, bytes[1] = 0x07, bytes), bytes.size(), newer), StreamStatus::Ok) << "an older version";
 }
 
 TEST(PropertyStream, EndsCleanlyOnHostileValues)
@@ -73,11 +68,9 @@ TEST(PropertyStream, EndsCleanlyOnHostileValues)
         BufferSource source(bytes.data(), bytes.size());
         PersistedValue value;
         return DecodeValue(source, value);
-    }, {{{0x08, 0, 3, 0, 0, 0, 'a', 0, 0}, StreamStatus::MalformedString},  // odd byte count
-        {{0x08, 0, 0xFF, 0xFF, 0xFF, 0xFF}, StreamStatus::MalformedString},
-        {{0x08, 0, 0xFE, 0xFF, 0xFF, 0xFF, 'a', 0}, StreamStatus::ReadFailed},
-        {{0x09, 0, 0, 0, 0, 0, 0, 0, 0, 0}, StreamStatus::UnknownType},
-        {{0x08, 0x20, 0, 0, 0, 0}, StreamStatus::UnknownType},
+    }, {{{0x08, 0, 3, 0, 0, 0, 'a', 0, 0}, StreamStatus::MalformedString} /* odd byte count */,
+        {{0x08, 0, 0xFF, 0xFF, 0xFF, 0xFF}, StreamStatus::MalformedString}, {{0x08, 0x20, 0, 0, 0, 0}, StreamStatus::UnknownType},
+        {{0x08, 0, 0xFE, 0xFF, 0xFF, 0xFF, 'a', 0}, StreamStatus::ReadFailed}, {{0x09, 0, 0, 0, 0, 0, 0, 0, 0, 0}, StreamStatus::UnknownType},
         {{0x05, 0, 1, 2, 3, 4, 5, 6, 7}, StreamStatus::ReadFailed},
         {{0x01, 0}, StreamStatus::Ok}});  // VT_NULL
 }

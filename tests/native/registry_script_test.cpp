@@ -1,5 +1,4 @@
-// The registry script: the tree the parser builds, its errors, and the operations that
-// registration and unregistration plan from it.
+// The registry script: what the parser accepts and refuses, and the operations planned from it.
 #include "com/registry_script.h"
 #include "com/registry_script_plan.h"
 #include "expect_rows.h"
@@ -8,67 +7,38 @@ using namespace fexo::com;
 
 namespace {
 
-const char* const kRoots[] = {"HKCR", "HKCU", "HKLM", "HKU", "HKCC"};
-
-std::string ValueText(const ScriptValue& value)
+// The parser's error, or the plan "create HKCR\A; set HKCR\A [] = s[x]; ..." (registration when
+// `registering`, else unregistration).
+std::string Planned(const std::string& script, bool registering = true)
 {
-    return value.type == ScriptValue::Type::String ? "s[" + value.text + "]" : "d" + std::to_string(value.number);
-}
-
-// "HKCR: ForceRemove [k] = s[x] { val [n] = d7 [sub] }" on one line.
-void Describe(const ScriptKey& key, std::string& out)
-{
-    static const char* const kMarkers[] = {"", "NoRemove ", "ForceRemove ", "Delete "};
-    out += std::string(kMarkers[int(key.marker)]) + "[" + key.name + "]";
-    for (const ScriptValue& value : key.values) out += (value.name.empty() ? " = " : " val [" + value.name + "] = ") + ValueText(value);
-    for (const ScriptKey& subkey : key.subkeys) Describe(subkey, out += &subkey == &key.subkeys[0] ? " { " : " ");
-    out += key.subkeys.empty() ? "" : " }";
-}
-
-std::string Parsed(const std::string& script)
-{
-    const ScriptParseResult result = ParseRegistryScript(script, {{"MODULE", "C:\\x.dll"}, {"CLSID", "{g}"}});
-    if (!result.ok()) return result.error + (result.script.roots.empty() ? "" : " (with keys)");
-    std::string out;
-    for (const ScriptRootKey& root : result.script.roots) {
-        out += std::string(kRoots[int(root.root)]) + ":";
-        for (const ScriptKey& key : root.keys) Describe(key, out += " ");
-        out += "\n";
-    }
-    return out;
-}
-
-// "create HKCR\\A; set HKCR\\A [] = s[x]; ...": the operations of the plan.
-std::string Planned(bool registration, const char* script)
-{
+    static const char* const kRoots[] = {"HKCR", "HKCU", "HKLM", "HKU", "HKCC"};
     static const char* const kKinds[] = {"delete tree ", "create ", "set ", "delete value "};
-    const ScriptParseResult parsed = ParseRegistryScript(script, {});
+    const ScriptParseResult parsed = ParseRegistryScript(script, {{"MODULE", "C:\\x.dll"}, {"CLSID", "{g}"}});
+    if (!parsed.ok()) return parsed.error + (parsed.script.roots.empty() ? "" : " (with keys)");
     std::string out;
-    for (const RegistryOperation& operation : registration ? PlanRegistration(parsed.script) : PlanUnregistration(parsed.script)) {
+    for (const RegistryOperation& operation : registering ? PlanRegistration(parsed.script) : PlanUnregistration(parsed.script)) {
+        const ScriptValue& value = operation.value;
         out += kKinds[int(operation.kind)] + std::string(kRoots[int(operation.root)]) + "\\" + operation.keyPath;
-        if (operation.kind == RegistryOperation::Kind::SetValue) out += " [" + operation.value.name + "] = " + ValueText(operation.value);
-        if (operation.kind == RegistryOperation::Kind::DeleteValue) out += " [" + operation.value.name + "]";
-        out += "; ";
+        if (operation.kind == RegistryOperation::Kind::SetValue)
+            out += " [" + value.name + "] = " + (value.type == ScriptValue::Type::String ? "s[" + value.text + "]" : "d" + std::to_string(value.number));
+        out += operation.kind == RegistryOperation::Kind::DeleteValue ? " [" + value.name + "]; " : "; ";
     }
     return out;
 }
 
 }  // namespace
 
-TEST(RegistryScript, ParsesKeysValuesMarkersAndVariables)
+TEST(RegistryScript, ParsesQuotesVariablesAndEveryRootAndLocatesEachError)
 {
-    ExpectRows<std::string, std::string>(Parsed, {
-        {"HKCR\r\n{\r\n\tA.B = s 'C' { CLSID = s '%CLSID%' 'In sert' }\r\n\tNoRemove CLSID\r\n\t{ forceremove %CLSID% = s "
-         "'x' { Inproc = s '%MODULE%, 101' { val ThreadingModel = s 'Apartment' Val 'Tab Size' = D 0x1F } "
-         "Delete Old count = d '4294967295' } }\r\n}",
-         "HKCR: [A.B] = s[C] { [CLSID] = s[{g}] [In sert] } NoRemove [CLSID] { ForceRemove [{g}] = s[x] { [Inproc] = "
-         "s[C:\\x.dll, 101] val [ThreadingModel] = s[Apartment] val [Tab Size] = d31 Delete [Old] [count] = d4294967295 } }\n"},
-        {"HKEY_LOCAL_MACHINE { 'It''s' = s '100%% ''q''' 'two\nlines' } hkcu { E { } } HKEY_USERS { } HKCC { }",
-         "HKLM: [It's] = s[100% 'q'] [two\nlines]\nHKCU: [E]\nHKU:\nHKCC:\n"},
-        {" \r\n\t", ""},
-        {"HKCR { A = s 'open\n }", "line 1: unterminated quoted text"}, {"HKCR { '' }", "line 1: empty key name"},
-        {"HKCR {\n A {\n B\n", "line 2: missing '}' for key 'A'"}, {"HKCR { A = d 0x }", "line 1: invalid number '0x'"},
-        {"HKEY_NOWHERE { }", "line 1: unknown root key 'HKEY_NOWHERE'"}, {"HKCR { A = d '%%' }", "line 1: invalid number '%'"},
+    ExpectRows<std::string, std::string>([](const std::string& script) { return Planned(script); }, {
+        {"HKEY_LOCAL_MACHINE\r\n{\r\n\t'It''s' = s '100%% ''q'' %MODULE%, 101' { Val 'Tab Size' = D 0x1F 'two\nlines' }\r\n} "
+         "hkcu { %CLSID% = d '4294967295' } HKEY_USERS { U } HKCC { C } HKEY_CLASSES_ROOT { }",
+         "create HKLM\\It's; set HKLM\\It's [] = s[100% 'q' C:\\x.dll, 101]; set HKLM\\It's [Tab Size] = d31; "
+         "create HKLM\\It's\\two\nlines; create HKCU\\{g}; set HKCU\\{g} [] = d4294967295; create HKU\\U; create HKCC\\C; "},
+        {" \r\n\t", ""}, {"HKCR { '' }", "line 1: empty key name"},
+        {"HKCR { A = s 'open\n }", "line 1: unterminated quoted text"}, {"HKCR { A = d 0x }", "line 1: invalid number '0x'"},
+        {"HKCR {\n A {\n B\n", "line 2: missing '}' for key 'A'"}, {"HKCR { A = d '%%' }", "line 1: invalid number '%'"},
+        {"HKEY_NOWHERE { }", "line 1: unknown root key 'HKEY_NOWHERE'"},
         {"HKCR", "line 1: '{' expected after root key 'HKCR', found end of script"},
         {"HKCR { val A = s 'x' }", "line 1: a root key cannot hold values"},
         {"HKCR { A = b '00' }", "line 1: value type 's' or 'd' expected, found 'b'"},
@@ -80,16 +50,16 @@ TEST(RegistryScript, ParsesKeysValuesMarkersAndVariables)
     });
     std::string deep = "HKCU {", deeper;
     for (int i = 0; i < kMaxScriptKeyDepth; ++i) deep += " K {", deeper += " }";
-    EXPECT_EQ(Parsed(deep + deeper + " }").substr(0, 13), "HKCU: [K] { [");
-    EXPECT_EQ(Parsed(deep + " K {" + deeper + " } }"), "line 1: keys nested too deeply");
+    EXPECT_EQ(Planned(deep + deeper + " }").substr(0, 15) + Planned(deep + " K {" + deeper + " } }"),
+              "create HKCU\\K; line 1: keys nested too deeply");
 }
 
 TEST(RegistryScript, PlansWritingTopDownAndRemovalAroundNoRemoveKeys)
 {
-    const char* script = "HKCR { Prog = s 'P' { CLSID = s '{g}' } NoRemove CLSID { ForceRemove {g} = s 'C' {\n"
+    const char* script = "HKCR { Prog = s 'P' { CLSID = s '{g}' } NoRemove CLSID { forceremove {g} = s 'C' {\n"
                          "  Inproc = s 'x.dll' { val Threading = s 'Apartment' val Flags = d 7 } Delete Stale } } }\n"
                          "HKCU { Vendor { NoRemove Shared = s 'kept' { val Mine = s 'm' Sub } Own } }";
-    EXPECT_EQ(Planned(true, script),
+    EXPECT_EQ(Planned(script),
               "create HKCR\\Prog; set HKCR\\Prog [] = s[P]; create HKCR\\Prog\\CLSID; set HKCR\\Prog\\CLSID [] = s[{g}]; "
               "create HKCR\\CLSID; delete tree HKCR\\CLSID\\{g}; create HKCR\\CLSID\\{g}; set HKCR\\CLSID\\{g} [] = s[C]; "
               "create HKCR\\CLSID\\{g}\\Inproc; set HKCR\\CLSID\\{g}\\Inproc [] = s[x.dll]; "
@@ -97,7 +67,7 @@ TEST(RegistryScript, PlansWritingTopDownAndRemovalAroundNoRemoveKeys)
               "delete tree HKCR\\CLSID\\{g}\\Stale; create HKCU\\Vendor; create HKCU\\Vendor\\Shared; set HKCU\\Vendor\\Shared [] = s[kept]; "
               "set HKCU\\Vendor\\Shared [Mine] = s[m]; create HKCU\\Vendor\\Shared\\Sub; create HKCU\\Vendor\\Own; ");
     // A key that holds a NoRemove key stays too; the keys beside it go.
-    EXPECT_EQ(Planned(false, script), "delete tree HKCR\\Prog; delete tree HKCR\\CLSID\\{g}; delete value HKCU\\Vendor\\Shared [Mine]; "
+    EXPECT_EQ(Planned(script, false), "delete tree HKCR\\Prog; delete tree HKCR\\CLSID\\{g}; delete value HKCU\\Vendor\\Shared [Mine]; "
                                       "delete tree HKCU\\Vendor\\Shared\\Sub; delete tree HKCU\\Vendor\\Own; ");
-    EXPECT_EQ(Planned(false, "HKCR { NoRemove CLSID }") + Planned(true, ""), "");
+    EXPECT_EQ(Planned("HKCR { NoRemove CLSID }", false), "");
 }

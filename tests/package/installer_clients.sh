@@ -1,37 +1,28 @@
 #!/bin/bash
-# The packages that tools/package made, through their clients, both architectures in turn in one
-# fresh prefix (x86 through its 32-bit programs): an install over planted keys, an upgrade and an
-# uninstall leave the registry that regsvr32 left in tools/package's captures; page script creates
-# the installed control only; osslsigncode accepts every signed file and refuses a changed one; the
-# cabinet's INF names the DLL's version.
-#
+# tools/package's packages through their clients, both architectures in turn in one fresh prefix (x86
+# through its 32-bit programs): an install over planted keys, an upgrade and an uninstall leave the
+# registry that regsvr32 left in tools/package's captures; page script creates the installed control
+# only; osslsigncode accepts each signed file, not a changed one; the cabinet's INF names the version.
 #   installer_clients.sh PREFIX WINE-LAUNCHER [LAUNCHER-ARGS...]
 set -u
-prefix=$1; shift
-launcher=("$@")
+prefix=$1; shift; launcher=("$@")
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$root/build/package tool=$root/tools/installer_source.py
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
-failures=0
-exec 3>&1  # differences go to the log, since check silences the command
-check() {  # check WHAT COMMAND...: the command's status is the verdict
-    local what=$1; shift
-    if "$@" >/dev/null 2>&1; then echo "ok: $arch: $what"; else echo "FAILED: $arch: $what"; failures=$((failures + 1)); fi
-}
+failures=0; exec 3>&1  # differences go to the log, since check silences the command
+check() { if "${@:2}" >/dev/null 2>&1; then echo "ok: $arch: $1"; else echo "FAILED: $arch: $1"; failures=$((failures + 1)); fi; }
 win() { local path=$1; echo "Z:${path//\//\\}"; }
 wine() { "${launcher[@]}" "$@" </dev/null >/dev/null 2>&1; }
 export_classes() { wine "$system\reg.exe" export 'HKLM\Software\Classes' "$(win "$1")" /y; }
 creates() { wine "$system\cscript.exe" //nologo "$(win "$work/create.js")"; }
 echo 'try { new ActiveXObject("FexoControl.FexoCtl"); new ActiveXObject("FexoControl.FexoCtl.3.6.1.52"); }
       catch (e) { WScript.Quit(2); }' >"$work/create.js"  # as page script does, under both identifiers
-# registry_is CAPTURE [KEEPER]: what the prefix holds below Classes beyond its fresh state is what
-# regsvr32 added in the capture, and of the planted stale keys those below a key that CAPTURE (or
-# KEEPER, when the keys were removed in between) holds, module paths and folders aside, msiexec's
-# own records left out.
+# registry_is CAPTURE [KEEPER]: the prefix holds below Classes beyond its fresh state what regsvr32 added
+# in the capture, and the planted stale keys below a key that CAPTURE (or KEEPER, when the keys were
+# removed in between) holds; module paths and folders aside, msiexec's own records left out.
 registry_is() {
     export_classes "$work/now.reg"
-    PYTHONPATH=$root/tools python3 - "$work/now.reg" "$work/fresh.reg" "$installed" "$out/capture/$arch" "$1" "${2:-$1}" \
-        >"$work/diff" <<'EOF'
+    PYTHONPATH=$root/tools python3 - "$work/now.reg" "$work/fresh.reg" "$installed" "$out/capture/$arch" "$1" "${2:-$1}" >"$work/diff" <<'EOF'
 import sys, difflib
 from installer_source import read_export, added, registered_module_path
 def lines(keys, module):
@@ -46,8 +37,7 @@ diff = difflib.unified_diff(lines(expected, registered_module_path(read_export(f
                             lines(added(read_export(now), read_export(fresh)), installed), lineterm="")
 sys.stdout.write("".join(line + "\n" for line in diff))
 EOF
-    head -20 "$work/diff" >&3
-    [ ! -s "$work/diff" ]
+    head -20 "$work/diff" >&3 && [ ! -s "$work/diff" ]
 }
 
 [ -d "$prefix" ] && "$root/tools/wine-run" --stop "$prefix"
@@ -58,9 +48,8 @@ for arch in x64 x86; do
     [ "$arch" = x86 ] && folder='C:\Program Files (x86)\FexoControl' system='C:\windows\syswow64'
     installed="$folder\\FexoCntl.DLL" unix_folder="$prefix/drive_c/$(tr '\\' / <<<"${folder:3}")"
     # An older release to be replaced: another product and package code, a lower version.
-    cp "$msi" "$work/older.msi"
-    msibuild "$work/older.msi" -s "Installation Database" Harrowmark "$(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')" \
-        "{6E1A2F00-3C4B-4D5E-8F60-718293A4B5C6}"
+    cp "$msi" "$work/older.msi" && msibuild "$work/older.msi" -s "Installation Database" Harrowmark \
+        "$(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')" "{6E1A2F00-3C4B-4D5E-8F60-718293A4B5C6}"
     for update in "'6.0.0' WHERE Property = 'ProductVersion'" "'{6E1A2F01-3C4B-4D5E-8F60-718293A4B5C6}' WHERE Property = 'ProductCode'"; do
         msibuild "$work/older.msi" -q "UPDATE Property SET Value = $update"
     done

@@ -1,15 +1,12 @@
-// DllRegisterServer and DllUnregisterServer with HKEY_CLASSES_ROOT and
-// HKEY_LOCAL_MACHINE redirected to empty keys of their own (Wine shows
-// HKLM\Software\Classes as HKCR, so only separate keys tell their rows apart):
-// every row as one table, what unregistration leaves, the shell's notification,
-// the registry routines and script registrar beneath, the version record.  (The
-// type library's members are what the automation tests call through.)
+// DllRegisterServer and DllUnregisterServer with HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE redirected
+// to empty keys of their own (Wine shows HKLM\Software\Classes as HKCR, so only separate keys tell
+// their rows apart): every row as one table, what unregistration leaves, the shell's notification,
+// the version record.
 #include <gtest/gtest.h>
 #include <cstring>
 #include <set>
 #include <vector>
 #include "FexoCtl.h"
-#include "com/registry_operations.h"
 #include "plugin/registry.h"
 #include "server_dll.h"
 
@@ -85,29 +82,26 @@ class RedirectedRoots : public testing::Environment {
     {
         for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE}) {
             HKEY key = nullptr;
-            const std::string path = "Software\\FexoRedirected" + std::to_string(uintptr_t(root) & 7);
-            ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
-            ASSERT_EQ(RegOverridePredefKey(root, key), ERROR_SUCCESS);
-            RegCloseKey(key);
+            RegCreateKeyExA(HKEY_CURRENT_USER, ("Software\\FexoRedirected" + std::to_string(uintptr_t(root) & 7)).c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr);
+            ASSERT_TRUE(!RegOverridePredefKey(root, key) && !RegCloseKey(key));
         }
     }
     void TearDown() override { RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr), RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
 };
 const testing::Environment* const kRedirectedRoots = testing::AddGlobalTestEnvironment(new RedirectedRoots);
 
-// "path|name=data" for every value, "path" for every key with neither values
-// nor subkeys; REG_SZ data shows as its text when it ends in one terminating zero.
+// "path|name=data" for every value, "path" for every key with neither values nor subkeys; REG_SZ
+// data shows as its text when it ends in one terminating zero.
 void Render(HKEY key, const std::string& path, std::set<std::string>& lines)
 {
     char name[256];
     BYTE data[4096];
     DWORD values = 0, nameLength, type, size;
-    for (; nameLength = sizeof name, size = sizeof data,
-           !RegEnumValueA(key, values, name, &nameLength, nullptr, &type, data, &size); ++values) {
+    for (; nameLength = sizeof name, size = sizeof data, !RegEnumValueA(key, values, name, &nameLength, nullptr, &type, data, &size); ++values) {
         std::string text(reinterpret_cast<const char*>(data), size);
-        if (type == REG_DWORD) text = "dword:" + std::to_string(*reinterpret_cast<DWORD*>(data));
-        else if (type != REG_SZ || text.find('\0') != size - 1) text += " (no zero)";
-        else text.pop_back();
+        text = type == REG_DWORD ? "dword:" + std::to_string(*reinterpret_cast<DWORD*>(data))
+               : type != REG_SZ || text.find('\0') != size - 1 ? text + " (no zero)" : text.substr(0, size - 1);
         lines.insert(path + "|" + name + "=" + text);
     }
     std::vector<std::string> subkeys;
@@ -117,8 +111,7 @@ void Render(HKEY key, const std::string& path, std::set<std::string>& lines)
     for (const std::string& subkey : subkeys) {
         HKEY child = nullptr;
         RegOpenKeyExA(key, subkey.c_str(), 0, KEY_READ, &child);
-        Render(child, path.empty() ? subkey : path + "\\" + subkey, lines);
-        RegCloseKey(child);
+        Render(child, path.empty() ? subkey : path + "\\" + subkey, lines), RegCloseKey(child);
     }
 }
 
@@ -127,8 +120,7 @@ void Render(HKEY key, const std::string& path, std::set<std::string>& lines)
 std::string Registry(const std::string& module = "")
 {
     std::set<std::string> classes, machine;
-    Render(HKEY_CLASSES_ROOT, "", classes);
-    Render(HKEY_LOCAL_MACHINE, "", machine);
+    Render(HKEY_CLASSES_ROOT, "", classes), Render(HKEY_LOCAL_MACHINE, "", machine);
     std::string text;
     for (const std::string& line : classes) text += line.rfind("Interface\\{", 0) ? line + "\n" : "";
     for (const std::string& line : machine) text += line.rfind("SOFTWARE\\Classes", 0) ? "" : "HKLM\\" + line + "\n";
@@ -155,30 +147,24 @@ std::string g_notifications;
 
 void WINAPI RecordNotification(LONG event, UINT flags, LPCVOID first, LPCVOID second)
 {
-    char line[96];
-    snprintf(line, sizeof line, "SHChangeNotify(%lx, %x, %s, %s) after the icon entry: %s\n", event, flags,
-             first ? "item" : "null", second ? "item" : "null", Registry().find("DefaultIcon") != std::string::npos ? "yes" : "no");
-    g_notifications += line;
+    g_notifications += "SHChangeNotify(" + std::to_string(event) + ", " + std::to_string(flags) + ", " + (first ? "item" : "null") + ", " +
+                       (second ? "item" : "null") + ") after the icon entry: " + (Registry().find("DefaultIcon") != std::string::npos ? "yes\n" : "no\n");
 }
 
 // Points the module's import of `name` at `replacement`.
 void RedirectImport(HMODULE module, const char* name, void* replacement)
 {
     auto* base = reinterpret_cast<BYTE*>(module);
-    auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    const DWORD imports = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew)
+                              ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); library->Name; ++library) {
         auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
-                strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name, name))
+        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk); names->u1.AddressOfData; ++names, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) || strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name, name))
                 continue;
             DWORD access = 0;
             VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &access);
-            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(slot, sizeof *slot, access, &access);
-            return;
+            return slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement), void(VirtualProtect(slot, sizeof *slot, access, &access));
         }
     }
     FAIL() << name << " is not imported";
@@ -193,22 +179,19 @@ struct Registration : testing::Test {
 TEST_F(Registration, WritesEveryRowOnceAndUnregistrationLeavesTheAssociations)
 {
     const std::string classKey = std::string("CLSID\\") + kClassId;
-    Plant(HKEY_CLASSES_ROOT, "fexo_auto_file", "", "old");
-    Plant(HKEY_CLASSES_ROOT, "fxo_auto_file\\Kept", "", "a key with subkeys stays");
-    Plant(HKEY_CLASSES_ROOT, (classKey + "\\Planted").c_str(), "", "wiped");
+    Plant(HKEY_CLASSES_ROOT, "fexo_auto_file", "", "old"), Plant(HKEY_CLASSES_ROOT, "fxo_auto_file\\Kept", "", "a key with subkeys stays");
+    Plant(HKEY_CLASSES_ROOT, (classKey + "\\Planted").c_str(), "", "wiped"), Plant(HKEY_CLASSES_ROOT, ".fexo", "Other", "kept");
     Plant(HKEY_CLASSES_ROOT, (classKey + "\\MiscStatus").c_str(), "", "changed");
     Plant(HKEY_CLASSES_ROOT, "CLSID\\{6476c8a1-0000-0000-0000-000000000000}", "", "a neighbour");
-    Plant(HKEY_CLASSES_ROOT, ".fexo", "Other", "kept");
-    Plant(HKEY_CLASSES_ROOT, "FexoFile\\DefaultIcon", "", "other.dll,3");
-    Plant(HKEY_LOCAL_MACHINE, "Classes\\.fxo", "", "OtherFile");
+    Plant(HKEY_CLASSES_ROOT, "FexoFile\\DefaultIcon", "", "other.dll,3"), Plant(HKEY_LOCAL_MACHINE, "Classes\\.fxo", "", "OtherFile");
     RedirectImport(ServerDll::Handle(), "SHChangeNotify", reinterpret_cast<void*>(RecordNotification));
 
-    ASSERT_EQ(ServerDll::Register(), S_OK);
-    ASSERT_EQ(ServerDll::Register(), S_OK);
+    for (int round = 1; round <= 2; ++round) ASSERT_EQ(ServerDll::Register(), S_OK) << "registration " << round;
     const std::string module = ModulePath(ServerDll::Handle());
     EXPECT_EQ(Registry(module), Rows("+=~"));
-    EXPECT_EQ(g_notifications, "SHChangeNotify(8000000, 1000, null, null) after the icon entry: yes\n"
-                               "SHChangeNotify(8000000, 1000, null, null) after the icon entry: yes\n");
+    // SHCNE_ASSOCCHANGED (0x8000000), SHCNF_FLUSH (0x1000), after each registration.
+    EXPECT_EQ(g_notifications, "SHChangeNotify(134217728, 4096, null, null) after the icon entry: yes\n"
+                               "SHChangeNotify(134217728, 4096, null, null) after the icon entry: yes\n");
 
     ASSERT_EQ(ServerDll::Unregister(), S_OK);
     EXPECT_EQ(Registry(module), Rows("=~-"));
@@ -217,57 +200,20 @@ TEST_F(Registration, WritesEveryRowOnceAndUnregistrationLeavesTheAssociations)
 // %MODULE% comes from a MAX_PATH buffer: a longer path registers no class.
 TEST_F(Registration, AModulePathThatFillsThePathBufferRegistersOnlyTheAssociations)
 {
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    wchar_t temp[MAX_PATH], source[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp), GetModuleFileNameW(ServerDll::Handle(), source, MAX_PATH);
     std::vector<std::wstring> folders{std::wstring(L"\\\\?\\") + temp + L"fexo-long-path"};
     while (folders.back().size() < 300) folders.push_back(folders.back() + L"\\" + std::wstring(60, L'd'));
     for (const std::wstring& folder : folders) CreateDirectoryW(folder.c_str(), nullptr);
-    wchar_t source[MAX_PATH];
-    GetModuleFileNameW(ServerDll::Handle(), source, MAX_PATH);
     const std::wstring copy = folders.back() + L"\\FexoCntl.DLL";
     ASSERT_TRUE(CopyFileW(source, copy.c_str(), FALSE));
-
     const HMODULE module = LoadLibraryW(copy.c_str());
     ASSERT_NE(module, nullptr);
-    auto registerServer = reinterpret_cast<HRESULT(WINAPI*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
-    EXPECT_EQ(registerServer(), HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")))(),
+              HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(Registry(ModulePath(module)), Rows("="));
-    FreeLibrary(module);
-    DeleteFileW(copy.c_str());
+    FreeLibrary(module), DeleteFileW(copy.c_str());
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryW(folder->c_str());
-}
-
-TEST_F(Registration, TheScriptRegistrarWritesDwordsKeepsNoRemoveKeysAndStopsAtTheFirstFailure)
-{
-    using namespace fexo::com;
-    const RegistryScript script = ParseRegistryScript("HKCR { NoRemove S = s 's' { val Mine = s 'm' val N = d 0x10 Own } }", {}).script;
-    Plant(HKEY_CLASSES_ROOT, "S", "Theirs", "t");
-    ASSERT_EQ(ApplyRegistryOperations(PlanRegistration(script)), S_OK);
-    EXPECT_EQ(Registry(), "S\\Own\nS|=s\nS|Mine=m\nS|N=dword:16\nS|Theirs=t\n");
-    for (int round = 0; round < 2; ++round) ASSERT_EQ(ApplyRegistryOperations(PlanUnregistration(script)), S_OK) << round;
-    using Kind = RegistryOperation::Kind;
-    const std::string refused(300, 'x');  // key names longer than 255 characters
-    const LONG error = RegSetValueA(HKEY_CLASSES_ROOT, refused.c_str(), REG_SZ, "v", 1);
-    EXPECT_EQ(ApplyRegistryOperations({{Kind::CreateKey, RegistryRoot::ClassesRoot, "First", {}},
-                                       {Kind::SetValue, RegistryRoot::ClassesRoot, refused, {}},
-                                       {Kind::CreateKey, RegistryRoot::ClassesRoot, "Never", {}}}), HRESULT_FROM_WIN32(error));
-    EXPECT_EQ(Registry(), "First\nS|=s\nS|Theirs=t\n");
-}
-
-TEST_F(Registration, TheRegistryRoutinesWriteTheBytesGivenAndRefuseWhatDoesNotFit)
-{
-    using namespace fexo::plugin;
-    const std::string tooLong = "K\\" + std::string(kRegistryPathSize, 'k');
-    const HKEY root = HKEY_CLASSES_ROOT;
-    const bool results[] = {RegistryWriteString("Cut", "", "abcdef", 3, root), RegistryWriteString("P\\C", nullptr, "c", 2, root),
-                            RegistryWriteString(tooLong.c_str(), "", "x", 2, root), RegistryWriteString(nullptr, "", "x", 2, root),
-                            RegistryWriteString("N", "", nullptr, 0, root), RegistryDeleteKey(tooLong.c_str(), "", root),
-                            RegistryDeleteKey(nullptr, "", root), RegistryDeleteKey("P", nullptr, root),
-                            RegistryDeleteKey("Missing", "", root), RegistryDeleteKey("P", "", root) /* it has a subkey */,
-                            RegistryDeleteKey("P", "C", root)};
-    EXPECT_EQ(std::string(std::begin(results), std::end(results)), std::string("\1\1\0\0\0\0\0\0\0\0\1", 11));
-    EXPECT_EQ(Registry(), "Cut|=abc (no zero)\nP\n");
 }
 
 TEST(ModuleResources, TheVersionRecordMarksTheModuleSelfRegisteringAndTheToolboxBitmapIsThere)
@@ -276,20 +222,15 @@ TEST(ModuleResources, TheVersionRecordMarksTheModuleSelfRegisteringAndTheToolbox
     std::vector<char> record(GetFileVersionInfoSizeA(module.c_str(), nullptr));
     ASSERT_TRUE(GetFileVersionInfoA(module.c_str(), 0, DWORD(record.size()), record.data()));
     std::string text;
-    for (const char* entry : {"\\VarFileInfo\\Translation", "\\", "FileDescription", "InternalName", "OriginalFilename", "OLESelfRegister"}) {
-        void* data = nullptr;
-        UINT length = 0;
-        const bool found = VerQueryValueA(record.data(), ((entry[0] == '\\' ? "" : "\\StringFileInfo\\040904B0\\") + std::string(entry)).c_str(), &data, &length);
-        text += std::string(entry) + (found ? "" : " missing") + (found && entry[0] != '\\' ? " '" + std::string(static_cast<char*>(data)) + "'" : "");
-        char number[12];
-        for (UINT i = 0; found && entry[0] == '\\' && i < std::min(length, 40u) / 4; ++i)
-            text += (snprintf(number, sizeof number, " %lx", static_cast<DWORD*>(data)[i]), number);
-        text += "\n";
-    }
-    EXPECT_EQ(text, "\\VarFileInfo\\Translation 4b00409\n"  // US English, Unicode
-                    "\\ feef04bd 10000 60001 10626 60001 10626 3f 0 4 2\n"  // 6.1.1.1574, a DLL
-                    "FileDescription 'FexoControl Module'\nInternalName 'FexoControl'\nOriginalFilename 'FexoControl.DLL'\nOLESelfRegister ''\n");
-    const HBITMAP bitmap = LoadBitmapA(ServerDll::Handle(), MAKEINTRESOURCEA(101));
-    EXPECT_NE(bitmap, nullptr) << "the toolbox bitmap";
-    DeleteObject(bitmap);
+    char* data = nullptr;
+    UINT length = 0;
+    for (const char* entry : {"FileDescription", "InternalName", "OriginalFilename", "OLESelfRegister"})
+        if (VerQueryValueA(record.data(), ("\\StringFileInfo\\040904B0\\" + std::string(entry)).c_str(), reinterpret_cast<void**>(&data), &length))
+            text += std::string(entry) + "='" + data + "' ";
+    VerQueryValueA(record.data(), "\\", reinterpret_cast<void**>(&data), &length);
+    const auto* fixed = reinterpret_cast<VS_FIXEDFILEINFO*>(data);
+    EXPECT_EQ(text + std::to_string(fixed->dwFileVersionMS == 0x60001 && fixed->dwFileVersionLS == 0x10626) +  // 6.1.1.1574
+                  std::to_string(fixed->dwProductVersionMS == 0x60001 && fixed->dwProductVersionLS == 0x10626) + std::to_string(fixed->dwFileType),
+              "FileDescription='FexoControl Module' InternalName='FexoControl' OriginalFilename='FexoControl.DLL' OLESelfRegister='' 112");
+    EXPECT_NE(LoadBitmapA(ServerDll::Handle(), MAKEINTRESOURCEA(101)), nullptr) << "the toolbox bitmap";
 }
