@@ -1,9 +1,6 @@
-// The test's side of the stand-in (the StandinControl table behind the export
-// standin_GetControl), and the summary each instance shows in its window.
-#include <windows.h>
-#include <commctrl.h>
+// The test's side of the stand-in: the StandinControl table behind the
+// export standin_GetControl.
 #include <type_traits>
-#include <utility>
 #include "standin.h"
 
 using namespace standin;
@@ -100,68 +97,7 @@ const StandinControl kControl = {
     },
 };
 
-// Shows the summary of the instance the window was given to, if any, instead
-// of the window's own painting; every other message goes on down the chain.
-LRESULT CALLBACK ShowSummary(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                             DWORD_PTR)
-{
-    std::optional<std::string> summary;
-    {
-        Guard guard(TheState().lock);
-        for (const auto& instance : TheState().instances) {
-            if (instance->window != window) continue;
-            if (message == WM_NCDESTROY) instance->window = nullptr;  // the handle may be reused
-            if (message == WM_PAINT) summary = instance->Summary();
-        }
-    }
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ShowSummary, 0);
-    if (!summary) return DefSubclassProc(window, message, wParam, lParam);
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    FillRect(dc, &client, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-    SetBkMode(dc, TRANSPARENT);
-    DrawTextA(dc, summary->c_str(), -1, &client, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK);
-    EndPaint(window, &paint);
-    return 0;
-}
-
 }  // namespace
-
-namespace standin {
-
-std::string Instance::Summary() const
-{
-    std::string text = described;
-    for (const Stream& stream : streams) {
-        text += "stream " + std::to_string(stream.number) + ": " + stream.url + " (" +
-                std::to_string(stream.bytes) + " bytes" + (stream.ended ? ", done)\n" : ")\n");
-    }
-    return text;
-}
-
-void AttachWindow(Instance* instance, HWND window)
-{
-    if (instance->window == window) return;
-    DetachWindow(instance);
-    for (const auto& other : TheState().instances) {
-        if (other->window == window) other->window = nullptr;
-    }
-    // Subclassed for this thread's windows only; the subclasses above and below keep working.
-    if (!window || !SetWindowSubclass(window, ShowSummary, 0, 0)) return;
-    instance->window = window;
-    InvalidateRect(window, nullptr, TRUE);
-}
-
-void DetachWindow(Instance* instance)
-{
-    HWND window = std::exchange(instance->window, nullptr);
-    if (!window || !RemoveWindowSubclass(window, ShowSummary, 0)) return;
-    InvalidateRect(window, nullptr, TRUE);
-}
-
-}  // namespace standin
 
 extern "C" const StandinControl* STANDIN_CALL standin_GetControl(void)
 {
