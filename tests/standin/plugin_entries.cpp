@@ -293,7 +293,8 @@ STANDIN_JOURNALED(void, fexop_DoHyperlink,
 
 void NP_CALL fexop_GetDocType(NPP instance, wchar_t** docType)
 {
-    Record(__func__, instance, {docType}).Write("docType=%p", docType);
+    Record record(__func__, instance, {docType});
+    record.Write("docType=%p", docType);
     const auto& text = TheState().docType;
     if (docType) *docType = text ? SysAllocString(text->c_str()) : nullptr;
 }
