@@ -4,7 +4,7 @@
 // the ANSI code page (the log shows UTF-8), status texts in UTF-8.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <exdisp.h>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,10 +16,14 @@ using namespace fexo::test;
 
 namespace {
 
-struct ObjectsDeleter {
-    void operator()(BrowserObjects* objects) const { BrowserObjects_Destroy(objects); }
-};
-using ObjectsPtr = std::unique_ptr<BrowserObjects, ObjectsDeleter>;
+using PagePtr = std::unique_ptr<BrowserPage, decltype(&free)>;
+
+std::string TakeLog(BrowserPage* page)
+{
+    const std::string log = page->log;
+    page->log[0] = '\0';
+    return log;
+}
 
 const std::string kWalk = "QueryService(IHTMLWindow2)\nget_document\nget_location\n";
 
@@ -35,30 +39,28 @@ std::string Navigate(const std::string& url, int flags, const std::string& targe
 
 class Services : public testing::Test {
 protected:
-    explicit Services(BrowserObjects* browser = nullptr)
-        : objects(browser), hosted(browser ? BrowserObjects_Services(browser) : nullptr),
-          funcs(hosted.Standin()->BrowserFuncs())
+    explicit Services(BrowserPage* browser = nullptr)
+        : page(browser, &free), hosted(browser ? browser->services : nullptr), funcs(hosted.Standin()->BrowserFuncs())
     {
-        if (browser) BrowserObjects_SetHref(browser, L"x://h/dir/page.html");
     }
     ~Services() override
     {
         hosted.Destroy();
-        if (objects) {
-            EXPECT_EQ(BrowserObjects_References(objects.get()), 0) << "every host object released";
+        if (page) {
+            EXPECT_EQ(page->references, 0) << "every host object released";
         }
     }
     NPError GetUrl(const char* url, const char* target) { return funcs->geturl(hosted.Instance(), url, target); }
-    std::string Log() { return BrowserObjects_TakeLog(objects.get()); }
+    std::string Log() { return TakeLog(page.get()); }
 
-    ObjectsPtr objects;
+    PagePtr page;
     HostedControl hosted;
     const NPNetscapeFuncs* funcs;
 };
 
 class InBrowser : public Services {
 protected:
-    InBrowser() : Services(BrowserObjects_Create(TRUE, TRUE)) {}
+    InBrowser() : Services(BrowserPage_Create(TRUE, TRUE)) { page->href = L"x://h/dir/page.html"; }
 };
 
 // Five services; without a control behind the instance they touch nothing.
@@ -115,9 +117,10 @@ TEST_F(InBrowser, GetUrlOpensNavigatesOrRetries)
         {S_OK, {}, 0, "", nullptr, 0, kWalk + "get_href\n" + Open("x://h/dir/", "null")},
     };
     for (const auto& step : kSteps) {
-        BrowserObjects_SetOpenResult(objects.get(), step.open);
-        for (HRESULT navigation : step.navigations) BrowserObjects_QueueNavigateResult(objects.get(), navigation);
-        BrowserObjects_FailHrefReads(objects.get(), step.failedHrefReads);
+        page->openResult = step.open;
+        page->navigateResults = step.navigations.data();
+        page->navigateResultCount = step.navigations.size();
+        page->failingHrefReads = step.failedHrefReads;
         EXPECT_EQ(GetUrl(step.url, step.target), step.result) << step.url;
         EXPECT_EQ(Log(), step.log) << step.url;
     }
@@ -132,7 +135,7 @@ TEST_F(InBrowser, NoTargetStreamsAndStatusFollowsThePage)
     funcs->status(hosted.Instance(), "caf\xC3\xA9");
     EXPECT_EQ(GetUrl("doc.fexo", nullptr), NPERR_NO_ERROR);
     EXPECT_EQ(hosted.Journal().find("NPP_NewStream(stream=1 type=\"image/vnd.fexo\" url=\"x://h/dir/doc.fexo\""), 0u);
-    BrowserObjects_SetHref(objects.get(), L"x://h/other.html");
+    page->href = L"x://h/other.html";
     EXPECT_EQ(GetUrl("x://h/abs.fexo", "_self"), NPERR_NO_ERROR) << "an absolute address reads nothing";
     funcs->status(hosted.Instance(), "moved");
     funcs->status(hosted.Instance(), nullptr);
@@ -155,10 +158,10 @@ public:
     {
         log += "CoCreateInstance\n";
         *out = nullptr;
-        return FAILED(m_creation) ? m_creation : BrowserObjects_Browser(objects.get())->QueryInterface(iid, out);
+        return FAILED(m_creation) ? m_creation : page->browser->QueryInterface(iid, out);
     }
 
-    ObjectsPtr objects{BrowserObjects_Create(TRUE, FALSE)};
+    PagePtr page{BrowserPage_Create(TRUE, FALSE), &free};
     std::string log;
 
 private:
@@ -195,7 +198,7 @@ TEST_F(Services, OutsideABrowserTheControlOrANewExplorerOpensIt)
         SysFreeString(source);
         EXPECT_EQ(utf8, std::string(step.source)) << step.url;
         EXPECT_EQ(hosted.Journal().substr(0, 13), step.journal) << step.url;
-        EXPECT_EQ(explorer.log + BrowserObjects_TakeLog(explorer.objects.get()), step.explorer) << step.url;
+        EXPECT_EQ(explorer.log + TakeLog(explorer.page.get()), step.explorer) << step.url;
         hosted.Standin()->Reset();
     }
 }
