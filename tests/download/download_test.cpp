@@ -10,9 +10,8 @@
 #include <vector>
 #include "hosted_control.h"
 #include "message_box_watcher.h"
-#include "stream_journal.h"
+#include "static_class_factory.h"
 #include "test_bytes.h"
-#include "test_protocol.h"
 
 using namespace fexo::test;
 
@@ -23,9 +22,24 @@ std::string Narrow(const std::wstring& text)  // ASCII only
     return std::string(text.begin(), text.end());
 }
 
-// Holds the sink the URL machinery gives it; the test reports through it.
-class DrivenProtocol final : public TestProtocol {
+// The handler of the test's own scheme: it holds the sink the URL machinery
+// gives it, and the test reports through it.
+class DrivenProtocol final : public IInternetProtocol {
 public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IInternetProtocolRoot) ||
+                           IsEqualIID(iid, IID_IInternetProtocol);
+        *out = known ? this : nullptr;
+        return known ? (AddRef(), S_OK) : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const ULONG refs = --m_refs;
+        if (!refs) delete this;
+        return refs;
+    }
     STDMETHODIMP Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo, DWORD,
                        HANDLE_PTR) override
     {
@@ -38,6 +52,7 @@ public:
         sink->ReportProgress(BINDSTATUS_MIMETYPEAVAILABLE, L"application/octet-stream");
         return S_OK;
     }
+    STDMETHODIMP Continue(PROTOCOLDATA*) override { return S_OK; }
     STDMETHODIMP Abort(HRESULT, DWORD) override { return ++aborts, S_OK; }
     STDMETHODIMP Terminate(DWORD) override
     {
@@ -45,6 +60,8 @@ public:
         m_sink = nullptr;
         return S_OK;
     }
+    STDMETHODIMP Suspend() override { return E_NOTIMPL; }
+    STDMETHODIMP Resume() override { return E_NOTIMPL; }
     STDMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override
     {
         const size_t count = std::min<size_t>(size, m_data.size() - m_position);
@@ -53,6 +70,10 @@ public:
         *read = static_cast<ULONG>(count);
         return count ? S_OK : m_complete ? S_FALSE : E_PENDING;
     }
+    STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    STDMETHODIMP LockRequest(DWORD) override { return S_OK; }
+    STDMETHODIMP UnlockRequest() override { return S_OK; }
+
     // More bytes are there; the notification tells the cumulative size.
     void Feed(const std::string& bytes, DWORD bscf)
     {
@@ -72,6 +93,7 @@ public:
     int aborts = 0;
 
 private:
+    ULONG m_refs = 1;
     IInternetProtocolSink* m_sink = nullptr;
     std::string m_data;
     size_t m_position = 0;
@@ -81,12 +103,13 @@ private:
 // {8D2C61B4-3E5A-4F07-B1C9-6A7E0D2F4B58}
 const CLSID kDrivenProtocol = {0x8d2c61b4, 0x3e5a, 0x4f07, {0xb1, 0xc9, 0x6a, 0x7e, 0x0d, 0x2f, 0x4b, 0x58}};
 
-class Download : public testing::Test {
+// The fixture is also the scheme's class object: one new protocol per binding.
+class Download : public testing::Test, public StaticClassFactory {
 protected:
     void SetUp() override
     {
         ASSERT_EQ(CoInternetGetSession(0, &session, 0), S_OK);
-        ASSERT_EQ(session->RegisterNameSpace(&factory, kDrivenProtocol, L"driven", 0, nullptr, 0), S_OK);
+        ASSERT_EQ(session->RegisterNameSpace(this, kDrivenProtocol, L"driven", 0, nullptr, 0), S_OK);
         wchar_t current[MAX_PATH];
         GetCurrentDirectoryW(MAX_PATH, current);
         directory = std::wstring(current) + L"\\local_files";
@@ -97,7 +120,7 @@ protected:
     {
         hosted.Destroy();
         for (DrivenProtocol* protocol : protocols) protocol->Release();
-        session->UnregisterNameSpace(&factory, L"driven");
+        session->UnregisterNameSpace(this, L"driven");
         session->Release();
     }
 
@@ -132,15 +155,17 @@ protected:
     {
         return hosted.Standin()->BrowserFuncs()->geturl(hosted.Instance(), url.c_str(), nullptr);
     }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override
+    {
+        *out = nullptr;
+        if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+        protocols.push_back(new DrivenProtocol());  // the test's reference
+        return protocols.back()->QueryInterface(iid, out);
+    }
     std::string Ended(int stream) { return "NPP_DestroyStream(stream=" + std::to_string(stream) + " reason=0)\n"; }
 
     IInternetSession* session = nullptr;
     std::vector<DrivenProtocol*> protocols;
-    TestProtocolFactory factory{[this] {
-        protocols.push_back(new DrivenProtocol());
-        protocols.back()->AddRef();
-        return protocols.back();
-    }};
     std::wstring directory;
     HostedControl hosted;
 };
