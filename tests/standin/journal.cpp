@@ -167,21 +167,7 @@ void Record::Write(const char* format, ...)
 
 uint32_t Crc32(const void* bytes, size_t length)
 {
-    // One table lookup per byte: the stand-in checksums every block it is
-    // given, so its cost must stay small beside the delivery it records.
-    static const auto table = [] {
-        std::array<uint32_t, 256> table{};
-        for (uint32_t value = 0; value < 256; ++value) {
-            uint32_t crc = value;
-            for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-            table[value] = crc;
-        }
-        return table;
-    }();
-    const auto* byte = static_cast<const unsigned char*>(bytes);
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; byte && i < length; ++i) crc = (crc >> 8) ^ table[(crc ^ byte[i]) & 0xFFu];
-    return ~crc;
+    return bytes ? RtlComputeCrc32(0, static_cast<const BYTE*>(bytes), static_cast<INT>(length)) : 0;
 }
 
 }  // namespace standin

@@ -11,6 +11,8 @@
 #include <vector>
 #include "standin_control.h"
 
+extern "C" DWORD WINAPI RtlComputeCrc32(DWORD initial, const BYTE* bytes, INT length);
+
 namespace standin {
 
 // Whether name is one of the plugin's published calls.
@@ -85,7 +87,7 @@ private:
     bool written_ = false;
 };
 
-// The CRC-32 (the polynomial of zip and PNG) by which the journal shows blocks.
+// The CRC-32 of zip and PNG, by which the journal shows blocks.
 uint32_t Crc32(const void* bytes, size_t length);
 
 // Makes window show instance (taking it from any instance it showed before).
