@@ -1,11 +1,10 @@
 // The test build of the control, FexoCntlFaults.DLL, counts every allocation
 // the control's code makes (the C runtime's malloc family, which operator new
-// and the standard containers use; automation strings; COM task memory) and
-// fails the one a test names.  Two extra exports, absent from FexoCntl.DLL:
-//
-//   FexoFaultsFailAt(n)    the nth allocation from now fails (1: the next),
-//                          and only that one; 0 fails none.  Counts restart.
-//   FexoFaultsRead(&counts) what was made since FexoFaultsFailAt.
+// and the standard containers use; automation strings; COM task and global
+// memory) and fails the one a test names, through two extra exports:
+//   FexoFaultsFailAt(n)      the nth allocation from now fails (1: the next),
+//                            only that one; 0 fails none.  Counts restart.
+//   FexoFaultsRead(&counts)  what was made since FexoFaultsFailAt.
 #pragma once
 #include <windows.h>
 
@@ -15,5 +14,16 @@ struct FexoFaultCounts {
     LONG liveBlocks;  // malloc-family blocks held now (a running balance)
 };
 
-typedef void(WINAPI* FexoFaultsFailAtProc)(LONG n);
-typedef void(WINAPI* FexoFaultsReadProc)(FexoFaultCounts* counts);
+// The exports of the test build loaded as `control`.
+inline void FailAllocationAt(HMODULE control, LONG n)
+{
+    reinterpret_cast<void(WINAPI*)(LONG)>(
+        reinterpret_cast<void*>(GetProcAddress(control, "FexoFaultsFailAt")))(n);
+}
+inline FexoFaultCounts AllocationCounts(HMODULE control)
+{
+    FexoFaultCounts counts{};
+    reinterpret_cast<void(WINAPI*)(FexoFaultCounts*)>(
+        reinterpret_cast<void*>(GetProcAddress(control, "FexoFaultsRead")))(&counts);
+    return counts;
+}
