@@ -20,112 +20,96 @@ bool Fails()
     ++g_counts.failed;
     return true;
 }
-
-void* Kept(void* block)
+template <class Block>
+Block Kept(Block block)
 {
     g_counts.liveBlocks += block != nullptr;
     return block;
 }
 
-decltype(&malloc) g_malloc;
-decltype(&calloc) g_calloc;
+// The C runtime's (kept blocks counted) and the system's allocators: a failing
+// call answers as the allocator does when out of memory.
+#define CRT_ALLOCATORS(X)                                  \
+    X(void*, __cdecl, malloc, (size_t a), (a), Kept)        \
+    X(void*, __cdecl, calloc, (size_t a, size_t b), (a, b), Kept) \
+    X(char*, __cdecl, _strdup, (const char* a), (a), Kept)
+#define SYSTEM_ALLOCATORS(X)                                                      \
+    X(BSTR, WINAPI, SysAllocString, (const OLECHAR* a), (a), )                    \
+    X(BSTR, WINAPI, SysAllocStringLen, (const OLECHAR* a, UINT b), (a, b), )      \
+    X(BSTR, WINAPI, SysAllocStringByteLen, (LPCSTR a, UINT b), (a, b), )          \
+    X(INT, WINAPI, SysReAllocString, (BSTR* a, const OLECHAR* b), (a, b), )       \
+    X(INT, WINAPI, SysReAllocStringLen, (BSTR* a, const OLECHAR* b, UINT c), (a, b, c), ) \
+    X(LPVOID, WINAPI, CoTaskMemAlloc, (SIZE_T a), (a), )                          \
+    X(LPVOID, WINAPI, CoTaskMemRealloc, (LPVOID a, SIZE_T b), (a, b), )           \
+    X(HGLOBAL, WINAPI, GlobalAlloc, (UINT a, SIZE_T b), (a, b), )
+#define FAILING(result, convention, name, parameters, arguments, keep) \
+    decltype(&name) g_##name;                                          \
+    result convention Failing_##name parameters { return Fails() ? static_cast<result>(0) : keep(g_##name arguments); }
+CRT_ALLOCATORS(FAILING)
+SYSTEM_ALLOCATORS(FAILING)
 decltype(&realloc) g_realloc;
 decltype(&free) g_free;
-decltype(&_strdup) g_strdup;
-
-void* __cdecl Malloc(size_t size) { return Fails() ? nullptr : Kept(g_malloc(size)); }
-void* __cdecl Calloc(size_t count, size_t size)
+decltype(&VariantChangeType) g_VariantChangeType;
+void* __cdecl Failing_realloc(void* block, size_t size)
 {
-    return Fails() ? nullptr : Kept(g_calloc(count, size));
-}
-void* __cdecl Realloc(void* block, size_t size)
-{
-    if (!block) return Malloc(size);
-    if (size == 0) --g_counts.liveBlocks;
+    if (!block) return Failing_malloc(size);
+    g_counts.liveBlocks -= size == 0;
     return size && Fails() ? nullptr : g_realloc(block, size);
 }
-void __cdecl Free(void* block)
+void __cdecl Failing_free(void* block)
 {
     g_counts.liveBlocks -= block != nullptr;
     g_free(block);
 }
-char* __cdecl Strdup(const char* text)
-{
-    return Fails() ? nullptr : static_cast<char*>(Kept(g_strdup(text)));
-}
-
-// The system allocators: the call fails as the allocator does when out of memory.
-#define FAILING(result, name, parameters, arguments, failure)        \
-    decltype(&name) g_##name;                                       \
-    result WINAPI Failing##name parameters { return Fails() ? failure : g_##name arguments; }
-FAILING(BSTR, SysAllocString, (const OLECHAR* a), (a), nullptr)
-FAILING(BSTR, SysAllocStringLen, (const OLECHAR* a, UINT b), (a, b), nullptr)
-FAILING(BSTR, SysAllocStringByteLen, (LPCSTR a, UINT b), (a, b), nullptr)
-FAILING(INT, SysReAllocString, (BSTR* a, const OLECHAR* b), (a, b), FALSE)
-FAILING(INT, SysReAllocStringLen, (BSTR* a, const OLECHAR* b, UINT c), (a, b, c), FALSE)
-FAILING(LPVOID, CoTaskMemAlloc, (SIZE_T a), (a), nullptr)
-FAILING(LPVOID, CoTaskMemRealloc, (LPVOID a, SIZE_T b), (a, b), nullptr)
-FAILING(HGLOBAL, GlobalAlloc, (UINT a, SIZE_T b), (a, b), nullptr)
-decltype(&VariantChangeType) g_VariantChangeType;
 // Only a conversion to a string allocates.
-HRESULT WINAPI FailingVariantChangeType(VARIANTARG* to, VARIANTARG* from, USHORT flags,
-                                        VARTYPE type)
+HRESULT WINAPI Failing_VariantChangeType(VARIANTARG* to, VARIANTARG* from, USHORT flags, VARTYPE type)
 {
     return type == VT_BSTR && Fails() ? E_OUTOFMEMORY : g_VariantChangeType(to, from, flags, type);
 }
 
-struct Hook {
+const struct Hook {
     const char* name;
     void* replacement;
     void** original;
-};
-#define HOOK(name, replacement, original) \
-    {name, reinterpret_cast<void*>(replacement), reinterpret_cast<void**>(&original)}
-#define SYSTEM_HOOK(name) HOOK(#name, Failing##name, g_##name)
-const Hook kHooks[] = {
-    HOOK("malloc", Malloc, g_malloc), HOOK("calloc", Calloc, g_calloc),
-    HOOK("realloc", Realloc, g_realloc), HOOK("free", Free, g_free),
-    HOOK("_strdup", Strdup, g_strdup), SYSTEM_HOOK(SysAllocString),
-    SYSTEM_HOOK(SysAllocStringLen), SYSTEM_HOOK(SysAllocStringByteLen),
-    SYSTEM_HOOK(SysReAllocString), SYSTEM_HOOK(SysReAllocStringLen),
-    SYSTEM_HOOK(VariantChangeType), SYSTEM_HOOK(CoTaskMemAlloc),
-    SYSTEM_HOOK(CoTaskMemRealloc), SYSTEM_HOOK(GlobalAlloc)};
-
-void RedirectImports()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&RedirectImports), &module);
-    auto* base = reinterpret_cast<BYTE*>(module);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const DWORD imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports);
-         library->Name; ++library) {
-        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const char* name =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
-            for (const Hook& hook : kHooks) {
-                if (std::strcmp(name, hook.name) != 0) continue;
-                *hook.original = reinterpret_cast<void*>(slot->u1.Function);
-                DWORD protection = 0;
-                VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE,
-                               &protection);
-                slot->u1.Function = reinterpret_cast<ULONG_PTR>(hook.replacement);
-                VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection,
-                               &protection);
-            }
-        }
-    }
-}
+} kHooks[] = {
+#define HOOK(result, convention, name, ...) \
+    {#name, reinterpret_cast<void*>(Failing_##name), reinterpret_cast<void**>(&g_##name)},
+    CRT_ALLOCATORS(HOOK) SYSTEM_ALLOCATORS(HOOK) HOOK(, , realloc) HOOK(, , free)
+    HOOK(, , VariantChangeType)};
 
 struct Redirection {
-    Redirection() { RedirectImports(); }
+    Redirection()
+    {
+        HMODULE module = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(&g_counts), &module);
+        auto* base = reinterpret_cast<BYTE*>(module);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const DWORD imports =
+            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports);
+             library->Name; ++library) {
+            auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+            auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slot)
+                for (const Hook& hook : kHooks) {
+                    if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+                        std::strcmp(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(
+                                        base + names->u1.AddressOfData)->Name,
+                                    hook.name) != 0)
+                        continue;
+                    *hook.original = reinterpret_cast<void*>(slot->u1.Function);
+                    DWORD protection = 0;
+                    VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE,
+                                   &protection);
+                    slot->u1.Function = reinterpret_cast<ULONG_PTR>(hook.replacement);
+                    VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection,
+                                   &protection);
+                }
+        }
+    }
 } g_redirection;
 
 }  // namespace
