@@ -1,7 +1,7 @@
-// Allocation fault injection for the test build of the control.  At load the
+// Allocation fault injection for the control's test build.  At load the
 // module's own import table is redirected: every allocator the control's code
-// calls goes through a counter that can fail one chosen call.  Allocations of
-// the host process and of the system on its own account are not touched.
+// imports goes through a counter that can fail one chosen call.  Allocations
+// of the host process and of the system on its own account are not touched.
 #include "allocation_faults.h"
 #include <oleauto.h>
 #include <cstdlib>
@@ -15,10 +15,8 @@ FexoFaultCounts g_counts;
 // Counts one allocation call; true when this one is to fail.
 bool Fails()
 {
-    ++g_counts.made;
     if (g_countdown == 0 || --g_countdown > 0) return false;
-    ++g_counts.failed;
-    return true;
+    return ++g_counts.failed;
 }
 template <class Block>
 Block Kept(Block block)
@@ -27,26 +25,22 @@ Block Kept(Block block)
     return block;
 }
 
-// The C runtime's (kept blocks counted) and the system's allocators: a failing
-// call answers as the allocator does when out of memory.
-#define CRT_ALLOCATORS(X)                                  \
-    X(void*, __cdecl, malloc, (size_t a), (a), Kept)        \
-    X(void*, __cdecl, calloc, (size_t a, size_t b), (a, b), Kept) \
-    X(char*, __cdecl, _strdup, (const char* a), (a), Kept)
-#define SYSTEM_ALLOCATORS(X)                                                      \
-    X(BSTR, WINAPI, SysAllocString, (const OLECHAR* a), (a), )                    \
-    X(BSTR, WINAPI, SysAllocStringLen, (const OLECHAR* a, UINT b), (a, b), )      \
-    X(BSTR, WINAPI, SysAllocStringByteLen, (LPCSTR a, UINT b), (a, b), )          \
-    X(INT, WINAPI, SysReAllocString, (BSTR* a, const OLECHAR* b), (a, b), )       \
-    X(INT, WINAPI, SysReAllocStringLen, (BSTR* a, const OLECHAR* b, UINT c), (a, b, c), ) \
-    X(LPVOID, WINAPI, CoTaskMemAlloc, (SIZE_T a), (a), )                          \
-    X(LPVOID, WINAPI, CoTaskMemRealloc, (LPVOID a, SIZE_T b), (a, b), )           \
+// A failing call answers as the allocator does when out of memory; the C
+// runtime's blocks are counted.
+#define ALLOCATORS(X)                                                        \
+    X(void*, __cdecl, malloc, (size_t a), (a), Kept)                         \
+    X(void*, __cdecl, calloc, (size_t a, size_t b), (a, b), Kept)            \
+    X(char*, __cdecl, _strdup, (const char* a), (a), Kept)                   \
+    X(BSTR, WINAPI, SysAllocString, (const OLECHAR* a), (a), )               \
+    X(BSTR, WINAPI, SysAllocStringLen, (const OLECHAR* a, UINT b), (a, b), ) \
     X(HGLOBAL, WINAPI, GlobalAlloc, (UINT a, SIZE_T b), (a, b), )
 #define FAILING(result, convention, name, parameters, arguments, keep) \
     decltype(&name) g_##name;                                          \
-    result convention Failing_##name parameters { return Fails() ? static_cast<result>(0) : keep(g_##name arguments); }
-CRT_ALLOCATORS(FAILING)
-SYSTEM_ALLOCATORS(FAILING)
+    result convention Failing_##name parameters                        \
+    {                                                                  \
+        return Fails() ? static_cast<result>(0) : keep(g_##name arguments); \
+    }
+ALLOCATORS(FAILING)
 decltype(&realloc) g_realloc;
 decltype(&free) g_free;
 decltype(&VariantChangeType) g_VariantChangeType;
@@ -62,20 +56,19 @@ void __cdecl Failing_free(void* block)
     g_free(block);
 }
 // Only a conversion to a string allocates.
-HRESULT WINAPI Failing_VariantChangeType(VARIANTARG* to, VARIANTARG* from, USHORT flags, VARTYPE type)
+HRESULT WINAPI Failing_VariantChangeType(VARIANTARG* to, VARIANTARG* from, USHORT flags,
+                                         VARTYPE type)
 {
     return type == VT_BSTR && Fails() ? E_OUTOFMEMORY : g_VariantChangeType(to, from, flags, type);
 }
 
+#define HOOK(result, convention, name, ...) \
+    {#name, reinterpret_cast<void*>(Failing_##name), reinterpret_cast<void**>(&g_##name)},
 const struct Hook {
     const char* name;
     void* replacement;
     void** original;
-} kHooks[] = {
-#define HOOK(result, convention, name, ...) \
-    {#name, reinterpret_cast<void*>(Failing_##name), reinterpret_cast<void**>(&g_##name)},
-    CRT_ALLOCATORS(HOOK) SYSTEM_ALLOCATORS(HOOK) HOOK(, , realloc) HOOK(, , free)
-    HOOK(, , VariantChangeType)};
+} kHooks[] = {ALLOCATORS(HOOK) HOOK(, , realloc) HOOK(, , free) HOOK(, , VariantChangeType)};
 
 struct Redirection {
     Redirection()
@@ -87,26 +80,22 @@ struct Redirection {
         auto* base = reinterpret_cast<BYTE*>(module);
         const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
             base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const DWORD imports =
-            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-        for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports);
+        for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+                 base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
              library->Name; ++library) {
-            auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+            auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
             auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-            for (; names->u1.AddressOfData; ++names, ++slot)
+            for (; name->u1.AddressOfData; ++name, ++slot)
                 for (const Hook& hook : kHooks) {
-                    if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+                    if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
                         std::strcmp(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(
-                                        base + names->u1.AddressOfData)->Name,
-                                    hook.name) != 0)
+                                        base + name->u1.AddressOfData)->Name, hook.name))
                         continue;
                     *hook.original = reinterpret_cast<void*>(slot->u1.Function);
                     DWORD protection = 0;
-                    VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE,
-                                   &protection);
+                    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
                     slot->u1.Function = reinterpret_cast<ULONG_PTR>(hook.replacement);
-                    VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection,
-                                   &protection);
+                    VirtualProtect(slot, sizeof *slot, protection, &protection);
                 }
         }
     }
@@ -117,7 +106,7 @@ struct Redirection {
 extern "C" __declspec(dllexport) void WINAPI FexoFaultsFailAt(LONG n)
 {
     g_countdown = n;
-    g_counts.made = g_counts.failed = 0;
+    g_counts.failed = 0;
 }
 
 extern "C" __declspec(dllexport) void WINAPI FexoFaultsRead(FexoFaultCounts* counts)
