@@ -183,7 +183,6 @@ const struct Scenario {
     const char* name;
     void (*run)(Trial&);
 } kScenarios[] = {
-    {"create and activate", [](Trial& run) { Session(run).run.Expect("NPP_New", Calls("NPP_New") == 1); }},
     {"create aggregated", [](Trial& run) { Session(run, true).run.Expect("NPP_New", Calls("NPP_New") == 1); }},
     {"save and load", SaveAndLoad},
     {"every member", [](Trial& run) {
@@ -191,6 +190,7 @@ const struct Scenario {
          for (size_t i = 0; session.control && i < EveryMember().size(); ++i)
              run.Check("member " + std::to_string(i), EveryMember()[i](session.control));
      }},
+    // Both create and activate a control first.
     {"a network download", [](Trial& run) { Document(run, g_networkUrl, 1); }},
     {"a local file, replaced", [](Trial& run) { Document(run, g_fileUrl, 2); }},
 };

@@ -4,8 +4,8 @@
 // cell (entry point x action x direct or through the event, over network and
 // local documents) starts a new control on Wine's checking heap and must leave
 // no plugin call on an instance NPP_Destroy ended, the last NPP_New followed by
-// its NPP_Destroy, each stream carrying only its own address's bytes and ending
-// at most once, the site and the sink released, the server unloadable, not one
+// its NPP_Destroy, each stream carrying only its own address's bytes (all of
+// them once it ends) and ending at most once, the site and the sink released, the server unloadable, not one
 // memory block of the control's left and, over the matrix, no handle.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -163,7 +163,7 @@ public:
             const auto body = m_stage.bodies.find(
                 stream.announcement.substr(from, stream.announcement.find('"', from) - from));
             if (body == m_stage.bodies.end()) faults += " stream " + stream.announcement + ";";
-            else if (auto carried = CarriesBody(m_standin, stream, body->second, false); !carried)
+            else if (auto carried = CarriesBody(m_standin, stream, body->second, stream.destroyCount > 0); !carried)
                 faults += " stream of " + body->first + ": " + carried.message() + ";";
             if (stream.destroyCount > 1) faults += " a stream ended twice;";
         }
