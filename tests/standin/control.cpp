@@ -1,5 +1,4 @@
-// The test's side of the stand-in: the StandinControl table behind the
-// export standin_GetControl.
+// The test's side of the stand-in: the table behind the export standin_GetControl.
 #include <type_traits>
 #include "standin.h"
 
@@ -20,16 +19,8 @@ bool ForCall(const char* call, Store store)
 
 const StandinControl kControl = {
     [] {
-        State& state = TheState();
-        Guard guard(state.lock);
-        state.journal.clear();
-        state.fixedResults.clear();
-        state.queuedResults.clear();
-        state.answers.clear();
-        state.docType.reset();
-        state.dataToSave.reset();
-        state.streamCount = 0;
-        state.action = nullptr;
+        Guard guard(TheState().lock);
+        static_cast<Settings&>(TheState()) = Settings{};
     },
     [] {
         Guard guard(TheState().lock);
@@ -38,21 +29,16 @@ const StandinControl kControl = {
     [](int index) -> const StandinEntry* {
         Guard guard(TheState().lock);
         const auto& journal = TheState().journal;
-        const bool known = index >= 0 && static_cast<size_t>(index) < journal.size();
-        return known ? &journal[index].second : nullptr;
+        return index >= 0 && static_cast<size_t>(index) < journal.size() ? &journal[index].second : nullptr;
     },
     [] {
         static std::string text;
         Guard guard(TheState().lock);
         text.clear();
-        for (const auto& [arguments, entry] : TheState().journal) {
-            text += entry.call + ("(" + arguments + ")\n");
-        }
+        for (const auto& [arguments, entry] : TheState().journal) text += entry.call + ("(" + arguments + ")\n");
         return text.c_str();
     },
-    [](const char* call, int32_t value) {
-        return ForCall(call, [&](State& state) { state.fixedResults[call] = value; });
-    },
+    [](const char* call, int32_t value) { return ForCall(call, [&](State& state) { state.fixedResults[call] = value; }); },
     [](const char* call, int32_t value) {
         return ForCall(call, [&](State& state) { state.queuedResults[call].push_back(value); });
     },
@@ -60,9 +46,7 @@ const StandinControl kControl = {
         Guard guard(TheState().lock);
         auto& answers = TheState().answers;
         if (name && !answer) answers.erase(name);
-        if (!name || !answer) return;
-        answers[name] = {answer->text ? std::optional<std::string>(answer->text) : std::nullopt,
-                         *answer};
+        if (name && answer) answers[name] = {answer->text ? std::optional<std::string>(answer->text) : std::nullopt, *answer};
     },
     [](const wchar_t* docType) {
         Guard guard(TheState().lock);
@@ -99,9 +83,6 @@ const StandinControl kControl = {
 
 }  // namespace
 
-extern "C" const StandinControl* STANDIN_CALL standin_GetControl(void)
-{
-    return &kControl;
-}
+extern "C" const StandinControl* STANDIN_CALL standin_GetControl(void) { return &kControl; }
 
 static_assert(std::is_same_v<decltype(&standin_GetControl), standin_GetControlProc>);

@@ -8,6 +8,8 @@
 #include <utility>
 #include "standin.h"
 
+extern "C" DWORD WINAPI RtlComputeCrc32(DWORD initial, const BYTE* bytes, INT length);
+
 namespace standin {
 
 namespace {
