@@ -1,6 +1,5 @@
-// A connectable event sink for _IFexoCtlEvents: it records every event it
-// receives as "Name(arguments)" and checks the call's form.  A test may give
-// it an action to run inside each event (to re-enter the control).
+// A sink for _IFexoCtlEvents: it records each event as "Name(arguments)",
+// checks the call's form and runs the test's action inside it.
 #pragma once
 #include <ocidl.h>
 #include <functional>
@@ -14,16 +13,13 @@ public:
     EventSink() = default;
     virtual ~EventSink() = default;
 
-    // Events in arrival order: texts quoted (null for none, \uXXXX outside
-    // printable ASCII), by-reference arguments prefixed with &.
+    // Texts quoted (null for none, \uXXXX outside printable ASCII), by-reference arguments after &.
     std::vector<std::string> events;
-    // Runs inside each event, after recording it.
     std::function<void(DISPID id, DISPPARAMS& params)> action;
     HRESULT invokeResult = S_OK;
 
     ULONG References() const { return m_refs; }
 
-    // Connects to the control's event point; the cookie, or 0 on failure.
     DWORD Advise(IUnknown* control);
     HRESULT Unadvise(IUnknown* control, DWORD cookie);
 

@@ -1,6 +1,5 @@
-// A control made through the class factory, sited in a TestContainer (which
-// offers the given browser services, if any) and activated in place, with
-// the stand-in plugin it loaded.
+// A control made through the class factory, sited in a TestContainer that
+// offers the given services, activated in place, with the stand-in it loaded.
 #pragma once
 #include <windows.h>
 #include <functional>
@@ -21,15 +20,11 @@ public:
 
     IFexoCtl* Control() const { return m_control; }
     HWND Window() const;
-    // The instance record the control gave the plugin (from its NPP_New).
     NPP Instance() const { return m_instance; }
     const StandinControl* Standin() const { return m_standin; }
     std::string Journal() const { return m_standin->Journal(); }
-    // put_SRC's result for `url`.
     HRESULT SetSource(const std::wstring& url);
-    // Closes the container's hold and releases the control now; returns the
-    // count Release answered.
-    ULONG Destroy();
+    ULONG Destroy();  // closes and releases the control now: Release's count
 
     TestContainer container;
 
@@ -40,10 +35,8 @@ private:
     NPP m_instance = nullptr;
 };
 
-// Pumps the thread's messages until `done` says so or `timeoutMs` have passed;
-// returns the last answer of `done`.
+// Pumps messages until `done` says so (true) or the time is up (false).
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000);
-// Pumps messages for `ms` milliseconds.
 inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 }  // namespace fexo::test

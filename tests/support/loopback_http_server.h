@@ -1,7 +1,5 @@
-// An HTTP server on 127.0.0.1, on a free port, run by the test process itself
-// on threads of its own.  It serves the responses a test has set per path
-// (404 for any other), one connection per request ("Connection: close"), and
-// records every request line it receives.
+// An HTTP server on a free port of 127.0.0.1, on threads of the test process:
+// the responses set per path (404 for others), one connection per request.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -20,8 +18,7 @@ struct HttpResponse {
 
     int status;
     std::string body;
-    // The body in pieces of this size with a pause after each (0: at once).
-    size_t chunkSize = 0;
+    size_t chunkSize = 0;  // the body in pieces with a pause after each (0: at once)
     DWORD chunkPauseMs = 0;
 };
 
@@ -33,10 +30,8 @@ public:
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
     void Serve(const std::string& path, HttpResponse response);
-    // "http://127.0.0.1:<port>" followed by `path`.
     std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
     std::wstring WideUrl(const std::string& path) const;
-    // The request targets received so far ("/a%20b.fexo"), in order.
     std::vector<std::string> Requests();
 
 private:
@@ -49,8 +44,7 @@ private:
     std::mutex m_lock;
     std::map<std::string, HttpResponse> m_responses;
     std::vector<std::string> m_requests;
-    // Finished connections are joined as new ones come, so that a long run
-    // keeps no threads (nor their handles) of finished ones.
+    // Joined as new ones come: a long run keeps no threads of finished ones.
     struct Connection {
         std::thread thread;
         std::atomic<bool> done{false};

@@ -1,6 +1,5 @@
-// Finds the message boxes with a given caption that this process shows,
-// notes their text and owner, and presses their OK button; it watches from a
-// thread of its own while the test thread sits in the box's loop.
+// From a thread of its own, notes text and owner of this process's message
+// boxes with the caption and presses their OK button.
 #pragma once
 #include <windows.h>
 #include <atomic>
@@ -23,7 +22,6 @@ public:
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
-    // The boxes closed so far, in order.
     std::vector<SeenMessageBox> Seen();
 
 private:

@@ -1,5 +1,4 @@
-// FexoCntl.DLL loaded by the test process itself, the way COM loads an
-// in-process server: through its exports, without registration.
+// FexoCntl.DLL loaded and called through its exports, as COM does, unregistered.
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
@@ -8,17 +7,13 @@ namespace fexo::test {
 
 class ServerDll {
 public:
-    // Loads FexoCntl.DLL from the test's directory, or from the path that the
-    // environment variable FEXO_SERVER_DLL names (a test whose control must
-    // find another plugin, or none); the DLL stays loaded for the process, as
-    // COM keeps it.
+    // From the path FEXO_SERVER_DLL names, else the test's directory; loaded for good.
     static HMODULE Handle();
 
     static HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out);
     static HRESULT CanUnloadNow();
     static HRESULT Register();
     static HRESULT Unregister();
-    // Creates a control through the class factory (outer may be null).
     static HRESULT CreateControl(IUnknown* outer, REFIID iid, void** out);
 };
 

@@ -1,6 +1,4 @@
-// A class object that a test keeps on its stack or in static storage and
-// registers for the process: no count to keep, no server to lock.  A test's
-// factory derives from it and supplies CreateInstance.
+// A class object that lives as long as the test: it supplies CreateInstance.
 #pragma once
 #include <unknwn.h>
 

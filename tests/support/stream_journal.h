@@ -1,5 +1,4 @@
-// The streams the stand-in plugin was given, read back from its journal:
-// what each was announced as, the blocks written into it and how it ended.
+// The streams the stand-in was given, read back from its journal.
 #pragma once
 #include <gtest/gtest.h>
 #include <cstdint>
@@ -25,8 +24,7 @@ struct JournaledStream {
 // By the stand-in's stream number.
 std::map<uint32_t, JournaledStream> JournaledStreams(const StandinControl* standin);
 
-// The stream's blocks follow each other from offset 0 without gap and carry
-// `body`'s bytes (by checksum); with `complete`, all of them.
+// The blocks follow each other from offset 0 and carry `body` (all of it with `complete`).
 testing::AssertionResult CarriesBody(const StandinControl* standin, const JournaledStream& stream,
                                      const std::string& body, bool complete = true);
 

@@ -16,15 +16,13 @@ TestContainer::TestContainer()
     static const ATOM registered = [] {
         WNDCLASSW record{};
         record.lpfnWndProc = DefWindowProcW;
-        record.hInstance = GetModuleHandleW(nullptr);
         record.lpszClassName = L"FexoTestHost";
         return RegisterClassW(&record);
     }();
     RECT frame{0, 0, 400, 300};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    m_host = CreateWindowW(MAKEINTATOM(registered), L"Fexo test container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                           0, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+    m_host = CreateWindowW(MAKEINTATOM(registered), L"Fexo test container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
+                           0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
 }
 
 TestContainer::~TestContainer()

@@ -1,7 +1,5 @@
-// A container for the control under test: a host window plus the client
-// site, in-place site, control site and in-place frame that a real container
-// offers.  Every call the control makes on it is logged by name, so tests can
-// state the exact sequence they expect.
+// A container for the control under test: a host window and the sites and
+// frame a real container offers, logging the control's calls by name.
 #pragma once
 #include <ocidl.h>
 #include <olectl.h>
@@ -18,23 +16,20 @@ class TestContainer : public IOleClientSite,
                       public IOleInPlaceFrame,
                       public IServiceProvider {
 public:
-    // Creates the host window (a top-level window, 400 x 300 client area).
-    TestContainer();
+    TestContainer();  // a top-level host window, 400 x 300 client area
     virtual ~TestContainer();
 
     HWND HostWindow() const { return m_host; }
     RECT PositionRect() const { return m_position; }
     void RefuseInPlaceActivation(bool refuse) { m_refuseActivation = refuse; }
-    // The site answers IServiceProvider, passing every request to `services`,
-    // only while services are offered (a plain container offers none).
+    // Answers IServiceProvider (passing requests on) only while offered.
     void OfferServices(IServiceProvider* services) { m_services = services; }
 
     // Calls in arrival order, as "Interface::Method"; TakeCalls empties the log.
     std::vector<std::string> TakeCalls() { return std::exchange(m_calls, {}); }
     IOleInPlaceActiveObject* ActiveObject() const { return m_activeObject; }
 
-    // IUnknown: the container lives on the test's stack; counts are not used
-    // for its lifetime, but are checked to be balanced.
+    // Counts are checked to be balanced, not used for the container's lifetime.
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
@@ -84,7 +79,6 @@ public:
     STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override;
 
 protected:
-    // Logs `call` (unless null), empties the out pointer, answers `result`.
     template <class T = void>
     HRESULT Log(const char* call, T** out = nullptr, HRESULT result = S_OK)
     {
@@ -104,8 +98,6 @@ private:
     std::vector<std::string> m_calls;
 };
 
-// Pumps the thread's pending messages (window creation and painting arrive
-// as messages).
-void PumpMessages();
+void PumpMessages();  // the thread's pending ones
 
 }  // namespace fexo::test
