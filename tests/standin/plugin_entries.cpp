@@ -1,7 +1,6 @@
-// The published plugin interface: the DLL entry points, the plugin table and
-// the fexop_ exports.  Each call is journaled (under its own name, __func__)
-// before it acts and trusts none of its arguments (null instances, foreign
-// pdata, calls out of order); queries answer what the test set.
+// The published plugin interface.  Each call is journaled under its own name
+// before it acts, and trusts none of its arguments (null instances, foreign
+// pdata, calls out of order).
 #include <windows.h>
 #include <oleauto.h>
 #include <algorithm>
@@ -153,11 +152,7 @@ int32_t NP_CALL NPP_Write(NPP instance, NPStream* stream, int32_t offset, int32_
     return accepted;
 }
 
-void NP_CALL NPP_Print(NPP instance, NPPrint* print)
-{
-    Record record(__func__, instance, {print});
-    record.Write("print=%p", print);
-}
+void NP_CALL NPP_Print(NPP instance, NPPrint* print) { Record(__func__, instance, {print}).Write("print=%p", print); }
 
 int16_t NP_CALL NPP_HandleEvent(NPP instance, void* event)
 {
@@ -168,8 +163,7 @@ int16_t NP_CALL NPP_HandleEvent(NPP instance, void* event)
 
 void NP_CALL NPP_URLNotify(NPP instance, const char* url, NPReason reason, void* notifyData)
 {
-    Record record(__func__, instance, {notifyData});
-    record.Write("url=%s reason=%d notifyData=%p", url, reason, notifyData);
+    Record(__func__, instance, {notifyData}).Write("url=%s reason=%d notifyData=%p", url, reason, notifyData);
 }
 
 using Slots = StandinCallbacks;
@@ -182,31 +176,21 @@ void Register(const char* call, Callback callback, Callback Slots::*slot)
     TheState().callbacks.*slot = callback;
 }
 
-// A representation made here and destroyed, wherever its last reference
-// goes, through this module's destructor; the test counts the live ones.
+// Destroyed through this module's destructor wherever its last reference goes.
 class StandinStringRep : public GStringRep {
 public:
-    explicit StandinStringRep(const std::string& text) : GStringRep(text.data(), text.size())
-    {
-        ++TheState().liveStrings;
-    }
+    explicit StandinStringRep(const std::string& text) : GStringRep(text.data(), text.size()) { ++TheState().liveStrings; }
     ~StandinStringRep() { --TheState().liveStrings; }
-    void* G_THISCALL DeletingDestructor(unsigned flags) override
-    {
-        return GDestroyEntry(this, flags);
-    }
+    void* G_THISCALL DeletingDestructor(unsigned flags) override { return GDestroyEntry(this, flags); }
 };
 
-
-// Journals the table given to an entry point: the test's result, else a
-// missing table's error.
+// Journals the table given to an entry point; answers the test's result, else a missing table's error.
 template <class Table>
 NPError Handshake(Record& record, const char* call, const Table* table)
 {
     if (table) record.Write("size=%d version=%d", table->size, table->version);
     else record.Write("null");
-    return static_cast<NPError>(
-        TheState().Result(call, table ? NPERR_NO_ERROR : NPERR_INVALID_FUNCTABLE_ERROR));
+    return static_cast<NPError>(TheState().Result(call, table ? NPERR_NO_ERROR : NPERR_INVALID_FUNCTABLE_ERROR));
 }
 
 }  // namespace
@@ -218,10 +202,9 @@ NPError NP_ENTRY NP_GetEntryPoints(NPPluginFuncs* funcs)
     Record record(__func__, nullptr, {funcs});
     const NPError result = Handshake(record, __func__, funcs);
     if (!funcs || result != NPERR_NO_ERROR) return result;
-    *funcs = NPPluginFuncs{sizeof(NPPluginFuncs), NP_VERSION,     NPP_New,          NPP_Destroy,
-                           NPP_SetWindow,         NPP_NewStream,  NPP_DestroyStream,
-                           NPP_StreamAsFile,      NPP_WriteReady, NPP_Write,        NPP_Print,
-                           NPP_HandleEvent,       NPP_URLNotify,  nullptr};
+    *funcs = NPPluginFuncs{sizeof(NPPluginFuncs), NP_VERSION,     NPP_New,   NPP_Destroy, NPP_SetWindow,
+                           NPP_NewStream,         NPP_DestroyStream, NPP_StreamAsFile, NPP_WriteReady, NPP_Write,
+                           NPP_Print,             NPP_HandleEvent, NPP_URLNotify, nullptr};
     return result;
 }
 
@@ -240,16 +223,17 @@ NPError NP_ENTRY NP_Shutdown(void)
     return static_cast<NPError>(TheState().Result(__func__, NPERR_NO_ERROR));
 }
 
-// The exports that journal their arguments and do nothing more, one row each:
-// name, parameters, the format of the journal's arguments, the arguments.  A
-// query answers what the test set, 0 by default.
+// Every export has exactly the type the loader calls it through.
+#define STANDIN_SAME_TYPE(f, T) static_assert(std::is_same_v<decltype(&f), T>)
+
+// The exports that journal their arguments and do nothing more; a query answers what the test set, 0 by default.
 #define STANDIN_JOURNALED(Type, name, parameters, format, ...)                        \
     Type NP_CALL name parameters                                                         \
     {                                                                                    \
         Record(#name, instance).Write(format, ##__VA_ARGS__);                            \
         return static_cast<Type>(TheState().Result(#name, 0));                             \
     }                                                                                    \
-    static_assert(std::is_same_v<decltype(&name), name##Proc>)
+    STANDIN_SAME_TYPE(name, name##Proc)
 
 STANDIN_JOURNALED(void, fexop_WriteDebugInfoToFile, (NPP instance), "");
 STANDIN_JOURNALED(int32_t, fexop_GetDocPagesCount, (NPP instance), "");
@@ -326,25 +310,18 @@ void NP_CALL fexop_GetProperty(NPP instance, const char* name, GUTF8String* text
 
 void NP_CALL fexop_ErrorFunc(PluginErrorCallback c) { Register(__func__, c, &Slots::error); }
 void NP_CALL fexop_EventFunc(PluginEventCallback c) { Register(__func__, c, &Slots::event); }
-void NP_CALL fexop_ComplexEventFunc(PluginComplexEventCallback c)
-{
-    Register(__func__, c, &Slots::complexEvent);
-}
-void NP_CALL fexop_SetPasswordFunc(PluginPasswordCallback c)
-{
-    Register(__func__, c, &Slots::password);
-}
+void NP_CALL fexop_ComplexEventFunc(PluginComplexEventCallback c) { Register(__func__, c, &Slots::complexEvent); }
+void NP_CALL fexop_SetPasswordFunc(PluginPasswordCallback c) { Register(__func__, c, &Slots::password); }
 
 }  // extern "C"
 
-// Every export has exactly the type the loader calls it through.
-static_assert(std::is_same_v<decltype(&fexop_GetDocType), fexop_GetDocTypeProc>);
-static_assert(std::is_same_v<decltype(&fexop_PrintDocTo), fexop_PrintDocToProc>);
-static_assert(std::is_same_v<decltype(&fexop_GetProperty), fexop_GetPropertyProc>);
-static_assert(std::is_same_v<decltype(&fexop_ErrorFunc), fexop_ErrorFuncProc>);
-static_assert(std::is_same_v<decltype(&fexop_EventFunc), fexop_EventFuncProc>);
-static_assert(std::is_same_v<decltype(&fexop_ComplexEventFunc), fexop_ComplexEventFuncProc>);
-static_assert(std::is_same_v<decltype(&fexop_SetPasswordFunc), fexop_SetPasswordFuncProc>);
-static_assert(std::is_same_v<decltype(&NP_GetEntryPoints), NP_GetEntryPointsFunc>);
-static_assert(std::is_same_v<decltype(&NP_Initialize), NP_InitializeFunc>);
-static_assert(std::is_same_v<decltype(&NP_Shutdown), NP_ShutdownFunc>);
+STANDIN_SAME_TYPE(fexop_GetDocType, fexop_GetDocTypeProc);
+STANDIN_SAME_TYPE(fexop_PrintDocTo, fexop_PrintDocToProc);
+STANDIN_SAME_TYPE(fexop_GetProperty, fexop_GetPropertyProc);
+STANDIN_SAME_TYPE(fexop_ErrorFunc, fexop_ErrorFuncProc);
+STANDIN_SAME_TYPE(fexop_EventFunc, fexop_EventFuncProc);
+STANDIN_SAME_TYPE(fexop_ComplexEventFunc, fexop_ComplexEventFuncProc);
+STANDIN_SAME_TYPE(fexop_SetPasswordFunc, fexop_SetPasswordFuncProc);
+STANDIN_SAME_TYPE(NP_GetEntryPoints, NP_GetEntryPointsFunc);
+STANDIN_SAME_TYPE(NP_Initialize, NP_InitializeFunc);
+STANDIN_SAME_TYPE(NP_Shutdown, NP_ShutdownFunc);
