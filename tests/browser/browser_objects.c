@@ -31,7 +31,8 @@ static Shown Variant(const VARIANT* value)
 {
     Shown shown = {"null"};
     if (value && V_VT(value) == VT_I4) snprintf(shown.text, sizeof shown.text, "VT_I4 %ld", (long)V_I4(value));
-    else if (value && V_VT(value) == VT_BSTR) snprintf(shown.text, sizeof shown.text, "VT_BSTR %s", Text(V_BSTR(value)).text);
+    else if (value && V_VT(value) == VT_BSTR)
+        snprintf(shown.text, sizeof shown.text, "VT_BSTR %s", Text(V_BSTR(value)).text);
     else if (value) snprintf(shown.text, sizeof shown.text, "vt %d", V_VT(value));
     return shown;
 }
@@ -54,13 +55,9 @@ static void Log(BrowserObjects* o, const char* format, ...)
         return *out ? S_OK : E_NOINTERFACE;                                                               \
     }                                                                                                     \
     static ULONG STDMETHODCALLTYPE field##_AddRef(Interface* This)                                        \
-    {                                                                                                     \
-        return (ULONG)InterlockedIncrement(&OWNER(This, field)->page.references);                        \
-    }                                                                                                     \
+    { return (ULONG)InterlockedIncrement(&OWNER(This, field)->page.references); }                         \
     static ULONG STDMETHODCALLTYPE field##_Release(Interface* This)                                       \
-    {                                                                                                     \
-        return (ULONG)InterlockedDecrement(&OWNER(This, field)->page.references);                        \
-    }
+    { return (ULONG)InterlockedDecrement(&OWNER(This, field)->page.references); }
 
 OBJECT_UNKNOWN(IWebBrowserApp, browser)
 OBJECT_UNKNOWN(IHTMLWindow2, window)
@@ -81,24 +78,21 @@ static HRESULT STDMETHODCALLTYPE Navigate(IWebBrowserApp* This, BSTR url, VARIAN
 
 static HRESULT STDMETHODCALLTYPE Refresh2(IWebBrowserApp* This, VARIANT* level)
 {
-    Log(OWNER(This, browser), "Refresh2(level=%s)\n", Variant(level).text);
-    return S_OK;
+    return Log(OWNER(This, browser), "Refresh2(level=%s)\n", Variant(level).text), S_OK;
 }
 
 static HRESULT STDMETHODCALLTYPE put_StatusText(IWebBrowserApp* This, BSTR text)
 {
-    Log(OWNER(This, browser), "put_StatusText(%s)\n", Text(text).text);
-    return S_OK;
+    return Log(OWNER(This, browser), "put_StatusText(%s)\n", Text(text).text), S_OK;
 }
 
 static HRESULT STDMETHODCALLTYPE put_Visible(IWebBrowserApp* This, VARIANT_BOOL visible)
 {
-    Log(OWNER(This, browser), "put_Visible(%d)\n", visible);
-    return S_OK;
+    return Log(OWNER(This, browser), "put_Visible(%d)\n", visible), S_OK;
 }
 
-static HRESULT STDMETHODCALLTYPE window_open(IHTMLWindow2* This, BSTR url, BSTR name, BSTR features, VARIANT_BOOL replace,
-                                      IHTMLWindow2** opened)
+static HRESULT STDMETHODCALLTYPE window_open(IHTMLWindow2* This, BSTR url, BSTR name, BSTR features,
+                                             VARIANT_BOOL replace, IHTMLWindow2** opened)
 {
     Log(OWNER(This, window), "open(%s, %s, features=%s, replace=%d)\n", Text(url).text, Text(name).text,
         Text(features).text, replace);
@@ -144,7 +138,8 @@ static HRESULT STDMETHODCALLTYPE QueryService(IServiceProvider* This, REFGUID se
     return E_NOINTERFACE;
 }
 
-#define UNKNOWN_ENTRIES(field) .QueryInterface = field##_QueryInterface, .AddRef = field##_AddRef, .Release = field##_Release
+#define UNKNOWN_ENTRIES(field) \
+    .QueryInterface = field##_QueryInterface, .AddRef = field##_AddRef, .Release = field##_Release
 static IWebBrowserAppVtbl browserVtbl = {UNKNOWN_ENTRIES(browser), .Navigate = Navigate, .Refresh2 = Refresh2,
                                          .put_StatusText = put_StatusText, .put_Visible = put_Visible};
 static IHTMLWindow2Vtbl windowVtbl = {UNKNOWN_ENTRIES(window), .get_document = get_document, .open = window_open};

@@ -111,7 +111,8 @@ TEST(HostWindows, PrintFromTheBrowserReachesThePlugin)
         HostedControl second;
         Activate(second, browser.page);
     }
-    const HWND outside = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    const HWND outside = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 9, 9, nullptr, nullptr, nullptr,
+                                       nullptr);
     Activate(*first, outside);
     first.reset();
     EXPECT_EQ(browser.Hooked(), "- -");

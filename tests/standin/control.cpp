@@ -38,7 +38,9 @@ const StandinControl kControl = {
         for (const auto& [arguments, entry] : TheState().journal) text += entry.call + ("(" + arguments + ")\n");
         return text.c_str();
     },
-    [](const char* call, int32_t value) { return ForCall(call, [&](State& state) { state.fixedResults[call] = value; }); },
+    [](const char* call, int32_t value) {
+        return ForCall(call, [&](State& state) { state.fixedResults[call] = value; });
+    },
     [](const char* call, int32_t value) {
         return ForCall(call, [&](State& state) { state.queuedResults[call].push_back(value); });
     },
@@ -46,7 +48,8 @@ const StandinControl kControl = {
         Guard guard(TheState().lock);
         auto& answers = TheState().answers;
         if (name && !answer) answers.erase(name);
-        if (name && answer) answers[name] = {answer->text ? std::optional<std::string>(answer->text) : std::nullopt, *answer};
+        if (!name || !answer) return;
+        answers[name] = {answer->text ? std::make_optional<std::string>(answer->text) : std::nullopt, *answer};
     },
     [](const wchar_t* docType) {
         Guard guard(TheState().lock);

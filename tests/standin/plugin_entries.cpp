@@ -179,7 +179,10 @@ void Register(const char* call, Callback callback, Callback Slots::*slot)
 // Destroyed through this module's destructor wherever its last reference goes.
 class StandinStringRep : public GStringRep {
 public:
-    explicit StandinStringRep(const std::string& text) : GStringRep(text.data(), text.size()) { ++TheState().liveStrings; }
+    explicit StandinStringRep(const std::string& text) : GStringRep(text.data(), text.size())
+    {
+        ++TheState().liveStrings;
+    }
     ~StandinStringRep() { --TheState().liveStrings; }
     void* G_THISCALL DeletingDestructor(unsigned flags) override { return GDestroyEntry(this, flags); }
 };

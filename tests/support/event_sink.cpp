@@ -77,14 +77,9 @@ STDMETHODIMP EventSink::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, D
     static const char* const kNames[] = {"?", "?", "PageChange", "ZoomChange", "DisplayModeChange",
                                          "BackForwardChange", "ScrollEvent", "?", "HyperlinkClick",
                                          "PlugInError", "LayoutChange", "RequestPassword"};
-    EXPECT_TRUE(IsEqualIID(iid, IID_NULL));
-    EXPECT_EQ(locale, 0x400u) << "LOCALE_USER_DEFAULT";
-    EXPECT_EQ(flags, DISPATCH_METHOD);
-    EXPECT_EQ(params->cNamedArgs, 0u);
-    EXPECT_EQ(params->rgdispidNamedArgs, nullptr);
-    EXPECT_TRUE(result && V_VT(result) == VT_EMPTY) << "a result cleared for each sink";
-    EXPECT_EQ(exception, nullptr);
-    EXPECT_EQ(argError, nullptr);
+    // A method call for LOCALE_USER_DEFAULT, no named arguments, a result cleared for each sink.
+    EXPECT_TRUE(IsEqualIID(iid, IID_NULL) && locale == 0x400 && flags == DISPATCH_METHOD && !params->cNamedArgs &&
+                !params->rgdispidNamedArgs && result && V_VT(result) == VT_EMPTY && !exception && !argError);
     // Dispatch lists the arguments last first.
     std::string event = std::string(id >= 0 && id < 12 ? kNames[id] : "?") + "(";
     for (UINT i = params->cArgs; i > 0; --i) event += Describe(params->rgvarg[i - 1]) + (i > 1 ? ", " : "");

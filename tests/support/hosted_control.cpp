@@ -37,10 +37,9 @@ HWND HostedControl::Window() const
 
 HRESULT HostedControl::SetSource(const std::wstring& url)
 {
-    BSTR text = SysAllocString(url.c_str());
+    const BSTR text = SysAllocString(url.c_str());
     const HRESULT hr = m_control->put_SRC(text);
-    SysFreeString(text);
-    return hr;
+    return SysFreeString(text), hr;
 }
 
 ULONG HostedControl::Destroy()
