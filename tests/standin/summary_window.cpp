@@ -1,5 +1,5 @@
-// What each instance shows in the window it was given: its summary (a window
-// of this thread is subclassed; other subclasses above and below keep working).
+// Each instance paints its summary in the window it was given (subclassed, so
+// that other subclasses above and below keep working).
 #include <windows.h>
 #include <commctrl.h>
 #include <utility>
@@ -9,8 +9,6 @@ namespace standin {
 
 namespace {
 
-// Paints the summary of the instance the window was given to, if any; every
-// other message goes on down the chain of subclasses.
 LRESULT CALLBACK ShowSummary(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                              DWORD_PTR)
 {

@@ -38,8 +38,8 @@ void LoopbackHttpServer::Serve(const std::string& path, HttpResponse response)
 
 std::wstring LoopbackHttpServer::WideUrl(const std::string& path) const
 {
-    const std::string url = Url(path);
-    return std::wstring(url.begin(), url.end());
+    const std::string url = Url(path);  // ASCII
+    return {url.begin(), url.end()};
 }
 
 std::vector<std::string> LoopbackHttpServer::Requests()
