@@ -21,12 +21,6 @@ protected:
     const NPP instance = hosted.Instance();
 };
 
-// A wide text in the thread's ANSI code page or in UTF-8; 8-bit text as the
-// journal quotes it.
-std::string Ansi(const std::wstring& text);
-std::string Utf8(const std::wstring& text);
-std::string Quoted(const std::string& bytes);
-
 // A BSTR for one call.
 class Text {
 public:

@@ -3,7 +3,9 @@
 // what a read asks and returns, and which field keeps the plugin's answer.
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <list>
+#include <utility>
 #include "automation.h"
 
 using namespace fexo::test;
@@ -14,6 +16,10 @@ namespace {
 // kept, the text sent), or one numeric slot; long flags are true when
 // positive or when not zero.
 enum class Slot { Ansi, Utf8, YesNoAnsi, YesNoUtf8, Number, Integer, Short, Positive, NonZero };
+const unsigned kAnsweredSlot[] = {0, 0, STANDIN_SLOT_FLAG, STANDIN_SLOT_FLAG, STANDIN_SLOT_NUMBER,
+                                  STANDIN_SLOT_INTEGER, STANDIN_SLOT_SHORT, STANDIN_SLOT_FLAG,
+                                  STANDIN_SLOT_FLAG};
+const VARTYPE kReadType[] = {VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_R8, VT_I4, VT_I2, VT_I4, VT_I4};
 
 struct Property {
     const wchar_t* name;
@@ -84,35 +90,31 @@ const char kStored[] =
     "LAYOUT=\"Layout\\xe4\" PREFETCH=\"Prefetch\\xe9\" saved=null";
 
 bool IsText(Slot slot) { return slot <= Slot::YesNoUtf8; }
+bool IsYesNo(Slot slot) { return slot == Slot::YesNoAnsi || slot == Slot::YesNoUtf8; }
 bool IsFlag(Slot slot) { return slot >= Slot::Positive; }
 
-std::string Number(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
-std::string SetLine(const Property& p, const std::wstring& text)
+// The journal's form of the written text: "é" in the ANSI code page (1252) or in UTF-8.
+std::string SetLine(const Property& p)
 {
     const bool utf8 = p.slot == Slot::Utf8 || p.slot == Slot::YesNoUtf8;
-    const double flag = p.slot == Slot::NonZero ? p.put != 0 : p.put > 0;
+    const std::string text = "\"" + std::string(p.name, p.name + std::wcslen(p.name)) +
+                             (utf8 ? "\\xc3\\xa9\"" : "\\xe9\"");
+    char values[96];
+    std::snprintf(values, sizeof values, " number=%g integer=%g short=%g flag=%d)\n",
+                  p.slot == Slot::Number ? p.put : 0, p.slot == Slot::Integer ? p.put : 0,
+                  p.slot == Slot::Short ? p.put : 0,
+                  p.slot == Slot::NonZero ? p.put != 0 : p.slot == Slot::Positive && p.put > 0);
     return std::string("fexop_SetProperty(name=\"") + p.key + "\" text=" +
-           (IsText(p.slot) ? Quoted(utf8 ? Utf8(text) : Ansi(text)) : "null") +
-           " number=" + Number(p.slot == Slot::Number ? p.put : 0) +
-           " integer=" + Number(p.slot == Slot::Integer ? p.put : 0) +
-           " short=" + Number(p.slot == Slot::Short ? p.put : 0) +
-           " flag=" + Number(IsFlag(p.slot) ? flag : 0) + ")\n";
+           (IsText(p.slot) ? text : "null") + values;
 }
 
 std::string AskLine(const Property& p)
 {
-    const bool yesNo = p.slot == Slot::YesNoAnsi || p.slot == Slot::YesNoUtf8;
-    auto slot = [](bool given) { return given ? "ptr" : "null"; };
+    auto given = [&](bool yes) { return yes ? "ptr" : "null"; };
     return std::string("fexop_GetProperty(name=\"") + p.asked + "\" text=empty number=" +
-           slot(p.slot == Slot::Number) + " integer=" + slot(p.slot == Slot::Integer) +
-           " short=" + slot(p.slot == Slot::Short) + " flag=" + slot(IsFlag(p.slot) || yesNo) +
-           ")\n";
+           given(p.slot == Slot::Number) + " integer=" + given(p.slot == Slot::Integer) +
+           " short=" + given(p.slot == Slot::Short) +
+           " flag=" + given(IsFlag(p.slot) || IsYesNo(p.slot)) + ")\n";
 }
 
 HRESULT Invoke(IFexoCtl* control, DISPID id, WORD flags, VARIANT* value)
@@ -128,60 +130,41 @@ class Properties : public Automation {};
 
 TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
 {
-    ASSERT_NE(Ansi(L"\u00e9"), Utf8(L"\u00e9")) << "the code pages must differ";
+    ASSERT_EQ(GetACP(), 1252u);
     std::list<std::string> answers;  // the stand-in keeps the pointers
     for (const Property& p : kProperties) {
         SCOPED_TRACE(testing::Message() << p.name);
         DISPID id = 0;
         LPOLESTR names[] = {const_cast<LPOLESTR>(p.name)};
-        EXPECT_EQ(control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+        control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
         EXPECT_EQ(id, p.dispid);
-
         const std::wstring written = std::wstring(p.name) + L"\u00e9";
-        std::string expected;
-        if (p.key) {
-            VARIANT value;
-            VariantInit(&value);
-            V_VT(&value) = IsText(p.slot) ? VT_BSTR : p.slot == Slot::Number ? VT_R8 : VT_I4;
-            if (IsText(p.slot)) V_BSTR(&value) = SysAllocString(written.c_str());
-            if (!IsText(p.slot)) V_R8(&value) = p.put;
-            if (V_VT(&value) == VT_I4) V_I4(&value) = static_cast<LONG>(p.put);
-            EXPECT_EQ(Invoke(control, p.dispid, DISPATCH_PROPERTYPUT, &value), S_OK);
-            VariantClear(&value);
-            expected += SetLine(p, written);
-        }
+        std::string expected = p.key ? SetLine(p) : "";
+        VARIANT value{};  // numbers as doubles: IDispatch converts them
+        V_VT(&value) = IsText(p.slot) ? VT_BSTR : VT_R8;
+        if (IsText(p.slot)) V_BSTR(&value) = SysAllocString(written.c_str());
+        if (!IsText(p.slot)) V_R8(&value) = p.put;
+        if (p.key) EXPECT_EQ(Invoke(control, p.dispid, DISPATCH_PROPERTYPUT, &value), S_OK);
+        VariantClear(&value);
 
         std::wstring answered = written;
         if (p.asked) {
-            answered = std::wstring(p.asked, p.asked + strlen(p.asked)) + L"\u00e4";
-            answers.push_back(Ansi(answered));
-            const unsigned slots[] = {0, 0, 0, 0, STANDIN_SLOT_NUMBER, STANDIN_SLOT_INTEGER,
-                                      STANDIN_SLOT_SHORT, STANDIN_SLOT_FLAG, STANDIN_SLOT_FLAG};
-            const bool yesNo = p.slot == Slot::YesNoAnsi || p.slot == Slot::YesNoUtf8;
-            const unsigned slot = yesNo ? STANDIN_SLOT_FLAG : slots[static_cast<int>(p.slot)];
-            const StandinAnswer answer = {answers.back().c_str(), p.answer == -1 ? 0 : slot,
-                                          p.answer, static_cast<int32_t>(p.answer),
-                                          static_cast<int16_t>(p.answer), p.answer != 0};
+            answers.push_back(p.asked + std::string("\xe4"));  // "ä" in the ANSI code page
+            answered = std::wstring(p.asked, p.asked + std::strlen(p.asked)) + L"\u00e4";
+            const StandinAnswer answer = {answers.back().c_str(),
+                                          p.answer == -1 ? 0 : kAnsweredSlot[int(p.slot)],
+                                          p.answer, int32_t(p.answer), int16_t(p.answer),
+                                          p.answer != 0};
             standin->SetAnswer(p.asked, &answer);
             expected += AskLine(p);
         }
-        if (p.slot == Slot::YesNoAnsi || p.slot == Slot::YesNoUtf8)
-            answered = p.answer == 0 ? L"FALSE" : L"TRUE";
-        VARIANT read;
-        VariantInit(&read);
-        EXPECT_EQ(Invoke(control, p.dispid, DISPATCH_PROPERTYGET, &read), S_OK);
-        if (IsText(p.slot)) {
-            ASSERT_EQ(V_VT(&read), VT_BSTR);
-            EXPECT_EQ(std::wstring(V_BSTR(&read)), answered);
-        } else {
-            const VARTYPE type = p.slot == Slot::Number ? VT_R8 : p.slot == Slot::Short ? VT_I2
-                                                                                         : VT_I4;
-            EXPECT_EQ(V_VT(&read), type);
-            const double want = !p.asked ? (p.put != 0) : IsFlag(p.slot) ? p.answer != 0 : p.answer;
-            EXPECT_EQ(VariantChangeType(&read, &read, 0, VT_R8), S_OK);
-            EXPECT_EQ(V_R8(&read), want);
-        }
-        VariantClear(&read);
+        if (IsYesNo(p.slot)) answered = p.answer == 0 ? L"FALSE" : L"TRUE";
+        EXPECT_EQ(Invoke(control, p.dispid, DISPATCH_PROPERTYGET, &value), S_OK);
+        EXPECT_EQ(V_VT(&value), kReadType[int(p.slot)]);
+        if (IsText(p.slot)) EXPECT_EQ(std::wstring(V_BSTR(&value)), answered);
+        if (!IsText(p.slot) && VariantChangeType(&value, &value, 0, VT_R8) == S_OK)
+            EXPECT_EQ(V_R8(&value), !p.asked ? p.put != 0 : IsFlag(p.slot) ? p.answer != 0 : p.answer);
+        VariantClear(&value);
         EXPECT_EQ(Journal(), expected);
         standin->Reset();
     }
@@ -192,53 +175,39 @@ TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
 // The properties that are not plain mappings, and what SRC resets.
 TEST_F(Properties, NegatedThumbnailPassiveAndCredentialWritesThenAnSrc)
 {
-    auto read = [&](HRESULT (STDMETHODCALLTYPE IFexoCtl::*get)(BSTR*)) {
-        BSTR text = const_cast<BSTR>(L"untouched");
+    using Put = HRESULT (STDMETHODCALLTYPE IFexoCtl::*)(BSTR);
+    using Get = HRESULT (STDMETHODCALLTYPE IFexoCtl::*)(BSTR*);
+    const std::pair<Put, const wchar_t*> writes[] = {
+        {&IFexoCtl::put_noMenu, L"true"}, {&IFexoCtl::put_noMenu, L""},
+        {&IFexoCtl::put_noMenu, L"false"}, {&IFexoCtl::put_noScrollBars, L"yes"},
+        {&IFexoCtl::put_noScrollBars, L""}, {&IFexoCtl::put_noToolbar, L"1"},
+        {&IFexoCtl::put_noToolbar, L""}, {&IFexoCtl::put_Thumbnails, L"tru\u00e9"},
+        {&IFexoCtl::put_Thumbnails, L""}, {&IFexoCtl::put_Passive, L"k\u00e9pt"},
+        {&IFexoCtl::put_Passive, L""}, {&IFexoCtl::put_UserId, L"m\u00e9"},
+        {&IFexoCtl::put_Password, L"p\u00e4"}, {&IFexoCtl::put_Rotate, L"9"},
+        {&IFexoCtl::put_Page, L"9"}, {&IFexoCtl::put_Layout, L"9"}, {&IFexoCtl::put_Prefetch, L"9"}};
+    for (const auto& [put, text] : writes) EXPECT_EQ((control->*put)(Text(text)), S_OK);
+    const std::pair<Get, const wchar_t*> reads[] = {
+        {&IFexoCtl::get_noMenu, L"FALSE"}, {&IFexoCtl::get_noScrollBars, L"TRUE"},
+        {&IFexoCtl::get_noToolbar, L"TRUE"}, {&IFexoCtl::get_Toolbar, L"NO"},
+        {&IFexoCtl::get_Thumbnails, L""}, {&IFexoCtl::get_Passive, L"k\u00e9pt"},
+        {&IFexoCtl::get_UserId, L""}, {&IFexoCtl::get_Password, L""}};
+    for (const auto& [get, expected] : reads) {
+        BSTR text = nullptr;
         EXPECT_EQ((control->*get)(&text), S_OK);
-        const std::wstring result = text ? text : L"<absent>";
+        EXPECT_STREQ(text, expected);
         SysFreeString(text);
-        return result;
+    }
+    auto set = [](const char* key, const char* text) {
+        return std::string("fexop_SetProperty(name=\"") + key + "\" text=\"" + text +
+               "\" number=0 integer=0 short=0 flag=0)\n";
     };
-    for (const wchar_t* text : {L"true", L"", L"false"}) control->put_noMenu(Text(text));
-    EXPECT_EQ(read(&IFexoCtl::get_noMenu), L"FALSE");
-    control->put_noScrollBars(Text(L"yes"));
-    control->put_noScrollBars(Text(L""));
-    EXPECT_EQ(read(&IFexoCtl::get_noScrollBars), L"TRUE");
-    control->put_noToolbar(Text(L"1"));
-    control->put_noToolbar(Text(L""));
-    EXPECT_EQ(read(&IFexoCtl::get_noToolbar), L"TRUE");
-    EXPECT_EQ(read(&IFexoCtl::get_Toolbar), L"NO");
-    control->put_noToolbar(Text(L"No"));
-    EXPECT_EQ(read(&IFexoCtl::get_Toolbar), L"<absent>");
-    control->put_Thumbnails(Text(L"tru\u00e9"));
-    control->put_Thumbnails(Text(L""));
-    EXPECT_EQ(read(&IFexoCtl::get_Thumbnails), L"");
-    control->put_Passive(Text(L"k\u00e9pt"));
-    control->put_Passive(Text(L""));
-    EXPECT_EQ(read(&IFexoCtl::get_Passive), L"k\u00e9pt");
-    control->put_UserId(Text(L"m\u00e9"));
-    control->put_Password(Text(L"p\u00e4"));
-    EXPECT_EQ(read(&IFexoCtl::get_UserId) + read(&IFexoCtl::get_Password), L"");
-    for (auto put : {&IFexoCtl::put_Rotate, &IFexoCtl::put_Page, &IFexoCtl::put_Layout,
-                     &IFexoCtl::put_Prefetch})
-        (control->*put)(Text(L"9"));
-    EXPECT_EQ(Journal(),
-              "fexop_SetProperty(name=\"Menu\" text=\"NO\" number=0 integer=0 short=0 flag=0)\n"
-              "fexop_SetProperty(name=\"Menu\" text=\"YES\" number=0 integer=0 short=0 flag=0)\n"
-              "fexop_SetProperty(name=\"NavPane\" text=\"Thumbnails,tru\\xe9\" number=0 "
-              "integer=0 short=0 flag=0)\n"
-              "fexop_SetProperty(name=\"NavPane\" text=\"Thumbnails,\" number=0 integer=0 "
-              "short=0 flag=0)\n"
-              "fexop_SetProperty(name=\"USERID\" text=\"m\\xe9\" number=0 integer=0 short=0 "
-              "flag=0)\n"
-              "fexop_SetProperty(name=\"PASSWORD\" text=\"p\\xe4\" number=0 integer=0 short=0 "
-              "flag=0)\n"
-              "fexop_SetProperty(name=\"Rotate\" text=\"9\" number=0 integer=0 short=0 flag=0)\n"
-              "fexop_SetProperty(name=\"Page\" text=\"9\" number=0 integer=0 short=0 flag=0)\n"
-              "fexop_SetProperty(name=\"Layout\" text=\"9\" number=0 integer=0 short=0 flag=0)\n"
-              "fexop_SetProperty(name=\"PREFETCH\" text=\"9\" number=0 integer=0 short=0 "
-              "flag=0)\n");
+    EXPECT_EQ(Journal(), set("Menu", "NO") + set("Menu", "YES") +
+                             set("NavPane", "Thumbnails,tru\\xe9") + set("NavPane", "Thumbnails,") +
+                             set("USERID", "m\\xe9") + set("PASSWORD", "p\\xe4") + set("Rotate", "9") +
+                             set("Page", "9") + set("Layout", "9") + set("PREFETCH", "9"));
     // A second address replaces the instance, whose arguments show the resets.
+    control->put_noToolbar(Text(L"No"));
     hosted.SetSource(L"http://127.0.0.1:1/a.fexo");
     hosted.SetSource(L"http://127.0.0.1:1/b.fexo");
     std::string created;
