@@ -123,10 +123,10 @@ TEST_F(Methods, EveryRowCallsItsExportWithItsArguments)
     EXPECT_EQ(Journal(), calls);
     for (int i = 0; const StandinEntry* entry = standin->Entry(i); ++i)
         EXPECT_EQ(entry->instance, instance) << entry->call;
-    EXPECT_EQ(sink.events,
-              (std::vector<std::string>{"PlugInError(\"No Doc information for sigle page document\")",
-                                        "PlugInError(\"Invalid file extension\")",
-                                        "PlugInError(\"Invalid path or file exsisting\")"}));
+    using Events = std::vector<std::string>;
+    EXPECT_EQ(sink.events, (Events{"PlugInError(\"No Doc information for sigle page document\")",
+                                   "PlugInError(\"Invalid file extension\")",
+                                   "PlugInError(\"Invalid path or file exsisting\")"}));
     const std::vector<SeenMessageBox> seen = boxes.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"Printer Name == NULL");
