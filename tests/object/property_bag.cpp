@@ -1,59 +1,72 @@
 #include "property_bag.h"
+#include <cstdio>
 
 namespace fexo::test {
+
+namespace {
+std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }
+}  // namespace
 
 // Passed through to the bag, never called.
 IErrorLog* const PropertyBag::kErrorLog = reinterpret_cast<IErrorLog*>(0x1234);
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-std::vector<std::string> PropertyBag::TakeCalls()
+std::string Shown(const VARIANT& value)
 {
-    std::vector<std::string> calls;
-    calls.swap(m_calls);
-    return calls;
+    switch (V_VT(&value)) {
+    case VT_I2: return "VT_I2 " + std::to_string(V_I2(&value));
+    case VT_I4: return "VT_I4 " + std::to_string(V_I4(&value));
+    case VT_UI4: return "VT_UI4 " + std::to_string(V_UI4(&value));
+    case VT_BSTR: break;
+    default: return "vt " + std::to_string(V_VT(&value));
+    }
+    if (!V_BSTR(&value)) return "VT_BSTR null";
+    std::string text = "VT_BSTR \"";
+    for (const OLECHAR* c = V_BSTR(&value); *c; ++c) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(*c));
+        text += *c < 0x80 ? std::string(1, char(*c)) : escaped;
+    }
+    return text + "\"";
+}
+
+void PropertyBag::Note(const std::string& line)
+{
+    if (m_journal) *m_journal += line + "\n";
 }
 
 STDMETHODIMP PropertyBag::QueryInterface(REFIID iid, void** out)
 {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IPropertyBag)) return E_NOINTERFACE;
-    *out = static_cast<IPropertyBag*>(this);
-    AddRef();
-    return S_OK;
+    const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag);
+    *out = known ? static_cast<IPropertyBag*>(this) : nullptr;
+    if (known) AddRef();
+    return known ? S_OK : E_NOINTERFACE;
 }
 
 STDMETHODIMP PropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog* errorLog)
 {
-    m_calls.push_back("Read(" + Narrow(name) + ", vt=" + std::to_string(V_VT(value)) +
-                      (errorLog == kErrorLog ? ", log=given)" : ", log=other)"));
+    Note("Read " + Narrow(name) + " " + std::to_string(V_VT(value)) +
+         (errorLog == kErrorLog ? "" : " (other log)"));
     auto found = m_parameters.find(name);
     if (found == m_parameters.end()) return E_INVALIDARG;
-    const VARTYPE wanted = V_VT(value);
     VARIANT text;
-    VariantInit(&text);
     V_VT(&text) = VT_BSTR;
     V_BSTR(&text) = SysAllocString(found->second.c_str());
-    HRESULT hr = VariantChangeType(value, &text, 0, wanted == VT_EMPTY ? VARTYPE(VT_BSTR) : wanted);
+    const HRESULT hr =
+        VariantChangeType(value, &text, 0, V_VT(value) == VT_EMPTY ? VT_BSTR : V_VT(value));
     VariantClear(&text);
     return hr;
 }
 
 STDMETHODIMP PropertyBag::Write(LPCOLESTR name, VARIANT* value)
 {
+    Note("Write " + Narrow(name) + " " + Shown(*value));
     VARIANT text;
     VariantInit(&text);
-    std::wstring shown = L"?";
-    if (V_VT(value) == VT_BSTR && !V_BSTR(value))
-        shown = L"null";
-    else if (SUCCEEDED(VariantChangeType(&text, value, 0, VT_BSTR)))
-        shown = L"\"" + std::wstring(V_BSTR(&text)) + L"\"";
+    if (SUCCEEDED(VariantChangeType(&text, value, 0, VT_BSTR)) && V_BSTR(&text))
+        m_written[name] = V_BSTR(&text);
+    else
+        m_written[name].clear();
     VariantClear(&text);
-    m_calls.push_back("Write(" + Narrow(name) + ", vt=" + std::to_string(V_VT(value)) + ", " +
-                      Narrow(shown) + ")");
-    if (!m_failWrite.empty() && m_failWrite == name) return E_ACCESSDENIED;
-    m_written[name] = shown;
     return S_OK;
 }
 

@@ -1,28 +1,32 @@
 // A page's parameters as the control reads them: a property bag that answers
-// from name=value texts, converting to the type the control asks for, and
-// records every read and write.
+// from name=value texts, converted to the type the control asks for (a name
+// it lacks: E_INVALIDARG), keeps what is written, and notes "Read NAME VT"
+// and "Write NAME VALUE" in a journal that the test may share with other
+// parties, so that one string shows the whole interleaved sequence.
 #pragma once
 #include <ocidl.h>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace fexo::test {
 
+// A value as journals show it: its type, then the value ("VT_BSTR null",
+// "VT_BSTR \"Zo\\u00eb\"", "VT_I2 -7").
+std::string Shown(const VARIANT& value);
+
 class PropertyBag : public IPropertyBag {
 public:
-    explicit PropertyBag(std::map<std::wstring, std::wstring> parameters = {})
-        : m_parameters(std::move(parameters))
+    explicit PropertyBag(std::map<std::wstring, std::wstring> parameters = {},
+                         std::string* journal = nullptr)
+        : m_parameters(std::move(parameters)), m_journal(journal)
     {
     }
 
-    // "Read(name, vt=8, log=given)" / "Write(name, vt=8, \"text\")", in order.
-    std::vector<std::string> TakeCalls();
+    // Reads given another error log are marked "(other log)".
+    static IErrorLog* const kErrorLog;
     // What Write received, by name, as text.
     const std::map<std::wstring, std::wstring>& Written() const { return m_written; }
     ULONG References() const { return m_refs; }
-    // Fails every Write from this name on.
-    void FailWriteOf(const std::wstring& name) { m_failWrite = name; }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
@@ -30,16 +34,13 @@ public:
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog* errorLog) override;
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override;
 
-    static IErrorLog* const kErrorLog;
-
 private:
+    void Note(const std::string& line);
+
     std::map<std::wstring, std::wstring> m_parameters;
     std::map<std::wstring, std::wstring> m_written;
-    std::vector<std::string> m_calls;
-    std::wstring m_failWrite;
+    std::string* m_journal;
     ULONG m_refs = 1;
 };
-
-std::string Narrow(const std::wstring& text);
 
 }  // namespace fexo::test
