@@ -1,216 +1,223 @@
-// The COM frame as a client meets it: the module's entry points and class
-// factory, the interface map (also aggregated), and in-place activation,
-// each as one whole call sequence against one expected journal.
+// The COM frame as a client meets it, as one call sequence against one
+// journal: the module's entry points, the class factory and its server lock,
+// the interface map of an aggregated and of a plain control, in-place
+// activation with the window it makes, and teardown.
 #include <gtest/gtest.h>
 #include <ocidl.h>
-#include <cstdio>
+#include <objsafe.h>
+#include <olectl.h>
+#include <algorithm>
 #include <functional>
+#include <tuple>
 #include "FexoCtl.h"
 #include "server_dll.h"
 #include "test_container.h"
+#include "tests/object/com_results.h"
 
-using fexo::test::PumpMessages;
-using fexo::test::ServerDll;
-using fexo::test::TestContainer;
+using namespace fexo::test;
 
 namespace {
 
-std::string Hr(HRESULT hr)
+template <class T>
+void** Out(T** pointer)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(hr));
-    return hr == S_OK ? "S_OK" : hr == S_FALSE ? "S_FALSE" : text;
+    return reinterpret_cast<void**>(pointer);
 }
 
-// Style, class and place of a control window, or "none".
-std::string WindowOf(IUnknown* control, HWND host)
+// The interface map in lookup order, then identifiers it must not answer.
+const IID* const kInterfaces[] = {
+    &IID_IFexoCtl, &IID_IDispatch, &IID_IViewObjectEx, &IID_IViewObject2, &IID_IViewObject,
+    &IID_IOleInPlaceObjectWindowless, &IID_IOleInPlaceObject, &IID_IOleWindow,
+    &IID_IOleInPlaceActiveObject, &IID_IOleControl, &IID_IOleObject, &IID_IPersistStreamInit,
+    &IID_IPersist, &IID_ISpecifyPropertyPages, &IID_IQuickActivate, &IID_IPersistStorage,
+    &IID_IDataObject, &IID_IProvideClassInfo, &IID_IProvideClassInfo2, &IID_IPersistPropertyBag,
+    &IID_IObjectSafety, &IID_IConnectionPointContainer, &IID_ISupportErrorInfo,
+    &IID_IClassFactory, &IID_IPersistFile, &IID_IPersistPropertyBag2, &IID_IOleCache};
+
+// Each identifier's answer as a letter, one per distinct pointer in order of
+// first appearance ('-' for none); '!' follows an answer whose identity is
+// not `self`.
+std::string MapOf(IUnknown* object, IUnknown* self)
 {
-    IOleWindow* ole = nullptr;
+    std::vector<IUnknown*> pointers;
+    std::string letters;
+    for (const IID* iid : kInterfaces) {
+        IUnknown *answer = reinterpret_cast<IUnknown*>(1), *identity = nullptr;
+        if (FAILED(object->QueryInterface(*iid, Out(&answer)))) {
+            letters += answer ? '?' : '-';
+            continue;
+        }
+        const auto at = std::find(pointers.begin(), pointers.end(), answer);
+        letters += char('a' + (at - pointers.begin()));
+        if (at == pointers.end()) pointers.push_back(answer);
+        answer->QueryInterface(IID_IUnknown, Out(&identity));
+        if (identity != self) letters += '!';
+        identity->Release();
+        answer->Release();
+    }
+    return letters;
+}
+
+// A controlling object that counts its references and passes on the rest.
+struct Outer : IUnknown {
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        if (!IsEqualIID(iid, IID_IUnknown)) return inner->QueryInterface(iid, out);
+        *out = this;
+        return AddRef(), S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    IUnknown* inner = nullptr;
+    ULONG refs = 1;
+};
+
+HWND WindowOf(IUnknown* control)
+{
     HWND window = nullptr;
-    control->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&ole));
-    ole->GetWindow(&window);
-    ole->Release();
-    if (!IsWindow(window)) return "none";
-    char name[64] = {}, text[160];
+    As<IOleWindow>(control)->GetWindow(&window);
+    return IsWindow(window) ? window : nullptr;
+}
+
+// Styles, class, cursor and place in its parent of a control's window.
+std::string Described(HWND window)
+{
+    if (!window) return "none";
+    char name[64] = {}, text[128];
     void* record = nullptr;
     GetClassNameA(window, name, sizeof name);
-    RECT at;
+    RECT at{};
     GetWindowRect(window, &at);
-    MapWindowPoints(HWND_DESKTOP, host, reinterpret_cast<POINT*>(&at), 2);
-    std::snprintf(text, sizeof text, "style %lx/%lx %s class %lx brush %d %s in host at %ld,%ld-%ld,%ld",
-                  static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_STYLE)),
-                  static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_EXSTYLE)),
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&at), 2);
+    std::snprintf(text, sizeof text, "%lx/%lx %s %lx %d %s %ld,%ld-%ld,%ld",
+                  ULONG(GetWindowLongPtrA(window, GWL_STYLE)),
+                  ULONG(GetWindowLongPtrA(window, GWL_EXSTYLE)),
                   std::sscanf(name, "ATL:%p", &record) == 1 ? "ATL:address" : name,
-                  static_cast<unsigned long>(GetClassLongPtrA(window, GCL_STYLE)),
+                  ULONG(GetClassLongPtrA(window, GCL_STYLE)),
                   int(GetClassLongPtrA(window, GCLP_HBRBACKGROUND)),
-                  reinterpret_cast<HCURSOR>(GetClassLongPtrA(window, GCLP_HCURSOR)) ==
-                          LoadCursor(nullptr, IDC_ARROW)
+                  HCURSOR(GetClassLongPtrA(window, GCLP_HCURSOR)) == LoadCursor(nullptr, IDC_ARROW)
                       ? "arrow"
-                      : "cursor?",
+                      : "?",
                   at.left, at.top, at.right, at.bottom);
-    return GetParent(window) == host ? text : "not a child of the host";
+    return text;
 }
 
-TEST(Frame, ModuleFactoryAndActivationInOneSequence)
+TEST(Frame, EntryPointsFactoryInterfacesAndActivationInOneSequence)
 {
-    std::string journal;
-    TestContainer container;
-    auto step = [&](const char* name, HRESULT hr) {
-        PumpMessages();
-        journal += name + (" " + Hr(hr)) + "\n";
-        for (const std::string& call : container.TakeCalls()) journal += "  " + call + "\n";
-    };
-    auto unload = [&] { step("DllCanUnloadNow", ServerDll::CanUnloadNow()); };
+    TestContainer container, other;
+    Outer outer;
     IClassFactory* factory = nullptr;
-    step("DllGetClassObject(IID_IFexoCtl)",
-         ServerDll::GetClassObject(IID_IFexoCtl, IID_IClassFactory,
-                                   reinterpret_cast<void**>(&factory)));
-    unload();
-    step("DllGetClassObject(CLSID_FexoCtl)",
-         ServerDll::GetClassObject(CLSID_FexoCtl, IID_IClassFactory,
-                                   reinterpret_cast<void**>(&factory)));
-    unload();
-    step("LockServer(TRUE)", factory->LockServer(TRUE));
-    unload();
-    factory->Release();
-    unload();
-    step("LockServer(FALSE)", factory->LockServer(FALSE));
-    unload();
-    IUnknown* refused = nullptr;
-    step("CreateInstance(IClassFactory)",
-         factory->CreateInstance(nullptr, IID_IClassFactory, reinterpret_cast<void**>(&refused)));
-    step("CreateInstance(outer, IOleObject)",
-         factory->CreateInstance(static_cast<IOleClientSite*>(&container), IID_IOleObject, reinterpret_cast<void**>(&refused)));
-    EXPECT_EQ(refused, nullptr);
-    unload();
-
-    IOleObject* ole = nullptr;
-    step("CreateInstance(IOleObject)",
-         factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(&ole)));
-    unload();
-    step("SetClientSite", ole->SetClientSite(&container));
+    IOleObject *ole = nullptr, *second = nullptr;
+    IUnknown *plain = nullptr, *refused = nullptr;
     RECT position = container.PositionRect();
-    auto verb = [&](const char* name, LONG verb) {
-        step(name, ole->DoVerb(verb, nullptr, &container, 0, container.HostWindow(), &position));
-        journal += "  window: " + WindowOf(ole, container.HostWindow()) + "\n";
+    auto verb = [&](LONG verb) {
+        return Hr(ole->DoVerb(verb, nullptr, &container, 0, container.HostWindow(), &position));
     };
-    container.RefuseInPlaceActivation(true);
-    verb("DoVerb(INPLACEACTIVATE) refused", OLEIVERB_INPLACEACTIVATE);
-    container.RefuseInPlaceActivation(false);
-    verb("DoVerb(INPLACEACTIVATE)", OLEIVERB_INPLACEACTIVATE);
-    verb("DoVerb(UIACTIVATE)", OLEIVERB_UIACTIVATE);
-    IOleInPlaceObject* inPlace = nullptr;
-    ole->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace));
-    step("UIDeactivate", inPlace->UIDeactivate());
-    step("InPlaceDeactivate", inPlace->InPlaceDeactivate());
-    journal += "  window: " + WindowOf(ole, container.HostWindow()) + "\n";
-    step("InPlaceDeactivate again", inPlace->InPlaceDeactivate());
-    verb("DoVerb(INPLACEACTIVATE)", OLEIVERB_INPLACEACTIVATE);
-    step("Close(NOSAVE)", ole->Close(OLECLOSE_NOSAVE));
-    journal += "  window: " + WindowOf(ole, container.HostWindow()) + "\n";
-    verb("DoVerb(INPLACEACTIVATE)", OLEIVERB_INPLACEACTIVATE);
-
-    // A second control, in another container, has a window of the same class.
-    TestContainer other;
-    IOleObject* second = nullptr;
-    factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(&second));
-    second->SetClientSite(&other);
-    RECT place = other.PositionRect();
-    second->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &other, 0, other.HostWindow(), &place);
-    HWND windows[2] = {};
-    inPlace->GetWindow(&windows[0]);
-    IOleWindow* secondWindow = nullptr;
-    second->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&secondWindow));
-    secondWindow->GetWindow(&windows[1]);
-    secondWindow->Release();
-    journal += GetClassLongPtrA(windows[0], GCW_ATOM) == GetClassLongPtrA(windows[1], GCW_ATOM)
-                   ? "one window class\n"
-                   : "two window classes\n";
-    second->Close(OLECLOSE_NOSAVE);
-    second->SetClientSite(nullptr);
-    second->Release();
-
-    // The connection enumerator and its clone outlive the control and hold the module.
-    IConnectionPointContainer* points = nullptr;
-    IConnectionPoint* point = nullptr;
-    IEnumConnections *connections = nullptr, *clone = nullptr;
-    ole->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points));
-    points->FindConnectionPoint(DIID__IFexoCtlEvents, &point);
-    point->EnumConnections(&connections);
-    connections->Clone(&clone);
-    point->Release();
-    points->Release();
-    inPlace->Release();
-    ole->SetClientSite(nullptr);
-    journal += "references left at the last Release: " + std::to_string(ole->Release()) + "\n";
-    journal += "  window: " + (IsWindow(windows[0]) ? std::string("kept") : "gone") + "\n";
-    unload();
-    connections->Release();
-    unload();
-    clone->Release();
-    unload();
-    EXPECT_EQ(journal, R"(DllGetClassObject(IID_IFexoCtl) 0x80040111
-DllCanUnloadNow S_OK
-DllGetClassObject(CLSID_FexoCtl) S_OK
-DllCanUnloadNow S_FALSE
-LockServer(TRUE) S_OK
-DllCanUnloadNow S_FALSE
-DllCanUnloadNow S_FALSE
-LockServer(FALSE) S_OK
-DllCanUnloadNow S_OK
-CreateInstance(IClassFactory) 0x80004002
-CreateInstance(outer, IOleObject) 0x80040110
-DllCanUnloadNow S_OK
-CreateInstance(IOleObject) S_OK
-DllCanUnloadNow S_FALSE
+    auto released = [](IUnknown* object) { return "left " + std::to_string(object->Release()); };
+    // Each step's result; then the calls on the site, and as the step asks,
+    // whether the module may unload (1) and the control's window (2).
+    const std::tuple<const char*, int, std::function<std::string()>> steps[] = {
+        {"GetClassObject(IID_IFexoCtl)", 1,
+         [&] { return Hr(ServerDll::GetClassObject(IID_IFexoCtl, IID_IClassFactory, Out(&factory))); }},
+        {"GetClassObject", 1,
+         [&] { return Hr(ServerDll::GetClassObject(CLSID_FexoCtl, IID_IClassFactory, Out(&factory))); }},
+        {"LockServer(TRUE)", 1, [&] { return Hr(factory->LockServer(TRUE)); }},
+        {"Release factory", 1, [&] { return released(factory); }},
+        {"LockServer(FALSE)", 1, [&] { return Hr(factory->LockServer(FALSE)); }},
+        {"CreateInstance(IClassFactory)", 1,
+         [&] { return Hr(factory->CreateInstance(nullptr, IID_IClassFactory, Out(&refused))); }},
+        {"CreateInstance(outer, IOleObject)", 1,
+         [&] { return Hr(factory->CreateInstance(&outer, IID_IOleObject, Out(&refused))); }},
+        {"CreateInstance(outer, IUnknown)", 1,
+         [&] { return Hr(factory->CreateInstance(&outer, IID_IUnknown, Out(&outer.inner))); }},
+        {"map", 0, [&] { return MapOf(outer.inner, &outer); }},
+        {"outer references with an inner IOleObject held", 0, [&] {
+             const std::string count = std::to_string(As<IOleObject>(outer.inner)->AddRef());
+             return count + ", " + released(As<IOleObject>(outer.inner));
+         }},
+        {"Release inner", 1, [&] { return released(outer.inner); }},
+        {"CreateInstance", 1,
+         [&] { return Hr(factory->CreateInstance(nullptr, IID_IUnknown, Out(&plain))); }},
+        {"map", 0, [&] { return MapOf(plain, plain); }},
+        {"QueryInterface(IOleObject)", 1,
+         [&] { return Hr(plain->QueryInterface(IID_IOleObject, Out(&ole))); }},
+        {"Release IUnknown", 1, [&] { return released(plain); }},
+        {"SetClientSite", 0, [&] { return Hr(ole->SetClientSite(&container)); }},
+        {"refused INPLACEACTIVATE", 2,
+         [&] { return container.RefuseInPlaceActivation(true), verb(OLEIVERB_INPLACEACTIVATE); }},
+        {"INPLACEACTIVATE", 2,
+         [&] { return container.RefuseInPlaceActivation(false), verb(OLEIVERB_INPLACEACTIVATE); }},
+        {"UIACTIVATE", 2, [&] { return verb(OLEIVERB_UIACTIVATE); }},
+        {"UIDeactivate", 0, [&] { return Hr(As<IOleInPlaceObject>(ole)->UIDeactivate()); }},
+        {"InPlaceDeactivate", 2,
+         [&] { return Hr(As<IOleInPlaceObject>(ole)->InPlaceDeactivate()); }},
+        {"InPlaceDeactivate", 2,
+         [&] { return Hr(As<IOleInPlaceObject>(ole)->InPlaceDeactivate()); }},
+        {"INPLACEACTIVATE", 2, [&] { return verb(OLEIVERB_INPLACEACTIVATE); }},
+        {"Close(NOSAVE)", 2, [&] { return Hr(ole->Close(OLECLOSE_NOSAVE)); }},
+        {"INPLACEACTIVATE", 2, [&] { return verb(OLEIVERB_INPLACEACTIVATE); }},
+        {"another control's window class", 0, [&] {
+             factory->CreateInstance(nullptr, IID_IOleObject, Out(&second));
+             second->SetClientSite(&other);
+             second->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &other, 0, other.HostWindow(),
+                            &position);
+             const bool same = GetClassLongPtrA(WindowOf(ole), GCW_ATOM) ==
+                               GetClassLongPtrA(WindowOf(second), GCW_ATOM);
+             second->Close(OLECLOSE_NOSAVE);
+             second->SetClientSite(nullptr);
+             return (same ? "the same, " : "another, ") + released(second);
+         }},
+        {"SetClientSite(NULL)", 0, [&] { return Hr(ole->SetClientSite(nullptr)); }},
+        {"Release the active control", 1, [&] {
+             const HWND window = WindowOf(ole);
+             const std::string left = released(ole);
+             return left + (IsWindow(window) ? ", window kept" : ", window gone");
+         }},
+    };
+    std::string journal;
+    for (const auto& [name, shown, call] : steps) {
+        journal += name + (" " + call());
+        PumpMessages();
+        for (const std::string& site : container.TakeCalls()) journal += " | " + site;
+        if (shown & 1) journal += " | DllCanUnloadNow " + Hr(ServerDll::CanUnloadNow());
+        if (shown & 2) journal += " | window " + Described(WindowOf(ole));
+        journal += "\n";
+    }
+    EXPECT_EQ(journal, R"(GetClassObject(IID_IFexoCtl) 0x80040111 | DllCanUnloadNow S_OK
+GetClassObject S_OK | DllCanUnloadNow S_FALSE
+LockServer(TRUE) S_OK | DllCanUnloadNow S_FALSE
+Release factory left 1 | DllCanUnloadNow S_FALSE
+LockServer(FALSE) S_OK | DllCanUnloadNow S_OK
+CreateInstance(IClassFactory) 0x80004002 | DllCanUnloadNow S_OK
+CreateInstance(outer, IOleObject) 0x80040110 | DllCanUnloadNow S_OK
+CreateInstance(outer, IUnknown) S_OK | DllCanUnloadNow S_FALSE
+map aabbbcccdefgghijkllmno-----
+outer references with an inner IOleObject held 2, left 1
+Release inner left 0 | DllCanUnloadNow S_OK
+CreateInstance S_OK | DllCanUnloadNow S_FALSE
+map aabbbcccdefgghijkllmno-----
+QueryInterface(IOleObject) S_OK | DllCanUnloadNow S_FALSE
+Release IUnknown left 1 | DllCanUnloadNow S_FALSE
 SetClientSite S_OK
-DoVerb(INPLACEACTIVATE) refused 0x80004005
-  InPlaceSite::CanInPlaceActivate
-  window: none
-DoVerb(INPLACEACTIVATE) S_OK
-  InPlaceSite::CanInPlaceActivate
-  InPlaceSite::OnInPlaceActivate
-  InPlaceSite::GetWindow
-  InPlaceSite::GetWindowContext
-  window: style 56000000/0 ATL:address class b brush 6 arrow in host at 10,20-310,220
-DoVerb(UIACTIVATE) S_OK
-  InPlaceSite::GetWindow
-  InPlaceSite::GetWindowContext
-  InPlaceSite::OnUIActivate
-  ControlSite::OnFocus(TRUE)
-  Frame::SetActiveObject
-  Frame::SetBorderSpace
-  window: style 56000000/0 ATL:address class b brush 6 arrow in host at 10,20-310,220
-UIDeactivate S_OK
-  Frame::SetActiveObject(NULL)
-  InPlaceSite::OnUIDeactivate
-InPlaceDeactivate S_OK
-  InPlaceSite::OnInPlaceDeactivate
-  window: none
-InPlaceDeactivate again S_OK
-DoVerb(INPLACEACTIVATE) S_OK
-  InPlaceSite::CanInPlaceActivate
-  InPlaceSite::OnInPlaceActivate
-  InPlaceSite::GetWindow
-  InPlaceSite::GetWindowContext
-  window: style 56000000/0 ATL:address class b brush 6 arrow in host at 10,20-310,220
-Close(NOSAVE) S_OK
-  InPlaceSite::OnInPlaceDeactivate
-  window: none
-DoVerb(INPLACEACTIVATE) S_OK
-  InPlaceSite::CanInPlaceActivate
-  InPlaceSite::OnInPlaceActivate
-  InPlaceSite::GetWindow
-  InPlaceSite::GetWindowContext
-  window: style 56000000/0 ATL:address class b brush 6 arrow in host at 10,20-310,220
-one window class
-references left at the last Release: 0
-  window: gone
-DllCanUnloadNow S_FALSE
-DllCanUnloadNow S_FALSE
-DllCanUnloadNow S_OK
+refused INPLACEACTIVATE 0x80004005 | InPlaceSite::CanInPlaceActivate | window none
+INPLACEACTIVATE S_OK | InPlaceSite::CanInPlaceActivate | InPlaceSite::OnInPlaceActivate )"
+        R"(| InPlaceSite::GetWindow | InPlaceSite::GetWindowContext | window 56000000/0 ATL:address b 6 arrow 10,20-310,220
+UIACTIVATE S_OK | InPlaceSite::GetWindow | InPlaceSite::GetWindowContext | InPlaceSite::OnUIActivate )"
+        R"(| ControlSite::OnFocus(TRUE) | Frame::SetActiveObject | Frame::SetBorderSpace | window 56000000/0 )"
+        R"(ATL:address b 6 arrow 10,20-310,220
+UIDeactivate S_OK | Frame::SetActiveObject(NULL) | InPlaceSite::OnUIDeactivate
+InPlaceDeactivate S_OK | InPlaceSite::OnInPlaceDeactivate | window none
+InPlaceDeactivate S_OK | window none
+INPLACEACTIVATE S_OK | InPlaceSite::CanInPlaceActivate | InPlaceSite::OnInPlaceActivate )"
+        R"(| InPlaceSite::GetWindow | InPlaceSite::GetWindowContext | window 56000000/0 ATL:address b 6 arrow 10,20-310,220
+Close(NOSAVE) S_OK | InPlaceSite::OnInPlaceDeactivate | window none
+INPLACEACTIVATE S_OK | InPlaceSite::CanInPlaceActivate | InPlaceSite::OnInPlaceActivate )"
+        R"(| InPlaceSite::GetWindow | InPlaceSite::GetWindowContext | window 56000000/0 ATL:address b 6 arrow 10,20-310,220
+another control's window class the same, left 0
+SetClientSite(NULL) S_OK
+Release the active control left 0, window gone | DllCanUnloadNow S_OK
 )");
-    EXPECT_EQ(container.References() + other.References(), 2u) << "every site reference released";
+    EXPECT_EQ(container.References() + other.References() + outer.refs, 3u);
 }
 
 }  // namespace

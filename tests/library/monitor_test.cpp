@@ -1,5 +1,6 @@
-// The recursive monitor: entry counting per thread, and a second thread that
-// waits until the holder has left as often as it entered.
+// The recursive monitor: entries counted per thread, a leave by a thread that
+// does not hold it refused, and another thread let in only when the holder
+// has left as often as it entered.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
@@ -8,76 +9,64 @@
 
 namespace {
 
-std::string LeaveFault(GMonitor& monitor)
+GMonitor* g_monitor;
+HANDLE g_entered;
+
+std::string Leave()
 {
     try {
-        monitor.Leave();
+        g_monitor->Leave();
     } catch (const GException& exception) {
-        return exception.GetCause();
+        return std::string(exception.GetCause()) + "; ";
     }
-    return "(left)";
+    return "left; ";
 }
 
-struct Contender {
-    GMonitor* monitor;
-    HANDLE entered;   // set when the thread holds the monitor
-    HANDLE release;   // the thread leaves when this is set
-    std::string leaveFault;
-};
-
-DWORD WINAPI HoldUntilReleased(void* parameter)
+DWORD WINAPI EnterAndLeave(void*)
 {
-    auto* contender = static_cast<Contender*>(parameter);
-    contender->monitor->Enter();
-    SetEvent(contender->entered);
-    WaitForSingleObject(contender->release, INFINITE);
-    contender->leaveFault = LeaveFault(*contender->monitor);
+    g_monitor->Enter();
+    SetEvent(g_entered);
+    g_monitor->Leave();
     return 0;
 }
 
-DWORD WINAPI LeaveWithoutEntering(void* parameter)
+DWORD WINAPI LeaveWithoutEntering(void* journal)
 {
-    auto* contender = static_cast<Contender*>(parameter);
-    contender->leaveFault = LeaveFault(*contender->monitor);
+    *static_cast<std::string*>(journal) += "other thread: " + Leave();
     return 0;
 }
 
-TEST(GMonitor, ASecondThreadWaitsUntilTheHolderHasLeftAsOftenAsItEntered)
+std::string Entered(DWORD wait)
+{
+    return WaitForSingleObject(g_entered, wait) == WAIT_OBJECT_0 ? "in; " : "waits; ";
+}
+
+TEST(GMonitor, AnotherThreadEntersWhenTheHolderHasLeftAsOftenAsItEntered)
 {
     GMonitor monitor;
-    Contender contender{&monitor, CreateEventA(nullptr, TRUE, FALSE, nullptr),
-                        CreateEventA(nullptr, TRUE, TRUE, nullptr), ""};
+    g_monitor = &monitor;
+    g_entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::string journal;
     monitor.Enter();
     monitor.Enter();
-    HANDLE thread = CreateThread(nullptr, 0, HoldUntilReleased, &contender, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(contender.entered, 200), static_cast<DWORD>(WAIT_TIMEOUT));
-
-    // Another thread cannot leave what this one holds.
-    Contender intruder{&monitor, nullptr, nullptr, ""};
-    HANDLE intruderThread = CreateThread(nullptr, 0, LeaveWithoutEntering, &intruder, 0, nullptr);
-    WaitForSingleObject(intruderThread, INFINITE);
-    CloseHandle(intruderThread);
-    EXPECT_EQ(intruder.leaveFault, "GThreads.not_acq_broad");
-
-    monitor.Leave();
-    EXPECT_EQ(WaitForSingleObject(contender.entered, 200), static_cast<DWORD>(WAIT_TIMEOUT))
-        << "still held once";
-    monitor.Leave();
-    EXPECT_EQ(WaitForSingleObject(contender.entered, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
-    WaitForSingleObject(thread, INFINITE);
-    EXPECT_EQ(contender.leaveFault, "(left)");
-    EXPECT_EQ(LeaveFault(monitor), "GThreads.not_acq_broad") << "the other thread held it last";
-    EXPECT_EQ(LeaveFault(monitor), "GThreads.not_acq_broad") << "the fault changed nothing";
-
+    HANDLE contender = CreateThread(nullptr, 0, EnterAndLeave, nullptr, 0, nullptr);
+    journal += Entered(200);
+    HANDLE intruder = CreateThread(nullptr, 0, LeaveWithoutEntering, &journal, 0, nullptr);
+    WaitForSingleObject(intruder, INFINITE);
+    journal += Leave();
+    journal += Entered(200);
+    journal += Leave();
+    journal += Entered(5000);
+    WaitForSingleObject(contender, INFINITE);
+    journal += Leave();
     monitor.Enter();
     monitor.Enter();
-    EXPECT_EQ(LeaveFault(monitor), "(left)") << "free again";
-    EXPECT_EQ(LeaveFault(monitor), "(left)");
-    EXPECT_EQ(LeaveFault(monitor), "GThreads.not_acq_broad") << "left as often as entered";
-    CloseHandle(thread);
-    CloseHandle(contender.entered);
-    CloseHandle(contender.release);
+    journal += Leave();
+    journal += Leave();
+    journal += Leave();
+    EXPECT_EQ(journal, "waits; other thread: GThreads.not_acq_broad; left; waits; left; in; "
+                       "GThreads.not_acq_broad; left; left; GThreads.not_acq_broad; ");
+    for (HANDLE handle : {contender, intruder, g_entered}) CloseHandle(handle);
 }
 
 }  // namespace

@@ -6,11 +6,9 @@
 // Its map: "_cx", "_cy" (data rows), "Name" and "Alias" (both dispid 1, a
 // string), "Count" (dispid 2, VT_I2), "Total" (dispid 3, VT_I4).
 #pragma once
-#include <set>
 #include "FexoCtl.h"
 #include "com/com_object.h"
 #include "com/control_base.h"
-#include "byte_stream.h"
 #include "property_bag.h"
 
 namespace fexo::test {
@@ -28,7 +26,6 @@ public:
         V_VT(&value[3]) = VT_I4;
     }
     ~ProbeControl() override { VariantClear(&value[1]); }
-
     static const fexo::com::InterfaceMap<ProbeControl>& Interfaces()
     {
         using namespace fexo::com;
@@ -37,31 +34,23 @@ public:
             Expose<ProbeControl, IPersistStorage>(), Expose<ProbeControl, IPersistPropertyBag>()};
         return map;
     }
-
     std::string* journal = nullptr;
-    std::set<DISPID> failGet, failPut;
+    DISPID failGet = 0, failPut = 0;
     VARIANT value[4] = {};  // by dispid: a string, a short, a long
 
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        return E_NOTIMPL;
-    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO*, UINT*) override
     {
-        if (id < 1 || id > 3) return DISP_E_MEMBERNOTFOUND;
         if (flags == DISPATCH_PROPERTYGET) {
-            *journal += "get " + std::to_string(id) + "\n";
+            *journal += "get " + std::to_string(id) + "; ";
             VariantInit(result);
-            return failGet.count(id) ? E_NOTIMPL : VariantCopy(result, &value[id]);
+            return id == failGet ? E_NOTIMPL : VariantCopy(result, &value[id]);
         }
-        if (flags != DISPATCH_PROPERTYPUT || params->cArgs != 1 || params->cNamedArgs != 1 ||
-            params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
-            return DISP_E_BADPARAMCOUNT;
-        *journal += "put " + std::to_string(id) + " " + Shown(params->rgvarg[0]) + "\n";
-        if (failPut.count(id)) return E_FAIL;
+        *journal += "put " + std::to_string(id) + " " + Shown(params->rgvarg[0]) + "; ";
+        if (id == failPut || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) return E_FAIL;
         return VariantChangeType(&value[id], &params->rgvarg[0], 0, V_VT(&value[id]));
     }
 
@@ -79,13 +68,15 @@ protected:
     }
 };
 
-// A new probe noting in `journal`, as its IOleObject; the caller releases it.
-inline IOleObject* CreateProbe(std::string& journal, ProbeControl** probe)
+// A new probe noting in `journal` whose get or put of one dispid fails, as
+// its IOleObject; the caller releases it.
+inline IOleObject* CreateProbe(std::string& journal, DISPID failGet = 0, DISPID failPut = 0)
 {
     auto* object = new fexo::com::ComObject<ProbeControl>();
     object->AddRef();
     object->journal = &journal;
-    *probe = object;
+    object->failGet = failGet;
+    object->failPut = failPut;
     return object;
 }
 

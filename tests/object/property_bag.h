@@ -1,8 +1,7 @@
-// A page's parameters as the control reads them: a property bag that answers
-// from name=value texts, converted to the type the control asks for (a name
-// it lacks: E_INVALIDARG), keeps what is written, and notes "Read NAME VT"
-// and "Write NAME VALUE" in a journal that the test may share with other
-// parties, so that one string shows the whole interleaved sequence.
+// A page's parameters as the control reads them: a property bag answering
+// from name=value texts, converted to the type asked for (a name it lacks:
+// E_INVALIDARG).  It keeps what is written, and notes "Read NAME VT; " and
+// "Write NAME VALUE; " in a journal the test may share with other parties.
 #pragma once
 #include <ocidl.h>
 #include <map>
@@ -10,8 +9,7 @@
 
 namespace fexo::test {
 
-// A value as journals show it: its type, then the value ("VT_BSTR null",
-// "VT_BSTR \"Zo\\u00eb\"", "VT_I2 -7").
+// A value as journals show it: "VT_BSTR null", "VT_BSTR \"Zo\\u00eb\"", "VT_I2 -7".
 std::string Shown(const VARIANT& value);
 
 class PropertyBag : public IPropertyBag {
@@ -21,10 +19,7 @@ public:
         : m_parameters(std::move(parameters)), m_journal(journal)
     {
     }
-
-    // Reads given another error log are marked "(other log)".
-    static IErrorLog* const kErrorLog;
-    // What Write received, by name, as text.
+    static IErrorLog* const kErrorLog;  // reads given another log are marked "(other log)"
     const std::map<std::wstring, std::wstring>& Written() const { return m_written; }
     ULONG References() const { return m_refs; }
 
@@ -35,10 +30,7 @@ public:
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override;
 
 private:
-    void Note(const std::string& line);
-
-    std::map<std::wstring, std::wstring> m_parameters;
-    std::map<std::wstring, std::wstring> m_written;
+    std::map<std::wstring, std::wstring> m_parameters, m_written;
     std::string* m_journal;
     ULONG m_refs = 1;
 };

@@ -1,0 +1,26 @@
+// For tests that talk COM: a result as journals show it, and a borrowed
+// interface of an object the test holds.
+#pragma once
+#include <unknwn.h>
+#include <cstdio>
+#include <string>
+
+namespace fexo::test {
+
+inline std::string Hr(HRESULT hr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(hr));
+    return hr == S_OK ? "S_OK" : hr == S_FALSE ? "S_FALSE" : text;
+}
+
+template <class I>
+I* As(IUnknown* object)
+{
+    I* answer = nullptr;
+    if (SUCCEEDED(object->QueryInterface(__uuidof(I), reinterpret_cast<void**>(&answer))))
+        answer->Release();
+    return answer;
+}
+
+}  // namespace fexo::test
