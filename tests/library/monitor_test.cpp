@@ -26,8 +26,7 @@ DWORD WINAPI EnterAndLeave(void*)
 {
     g_monitor->Enter();
     SetEvent(g_entered);
-    g_monitor->Leave();
-    return 0;
+    return Leave() == "left; " ? 0 : 1;
 }
 
 DWORD WINAPI LeaveWithoutEntering(void* journal)
@@ -36,34 +35,30 @@ DWORD WINAPI LeaveWithoutEntering(void* journal)
     return 0;
 }
 
-std::string Entered(DWORD wait)
-{
-    return WaitForSingleObject(g_entered, wait) == WAIT_OBJECT_0 ? "in; " : "waits; ";
-}
-
 TEST(GMonitor, AnotherThreadEntersWhenTheHolderHasLeftAsOftenAsItEntered)
 {
     GMonitor monitor;
     g_monitor = &monitor;
     g_entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::string journal;
+    auto entered = [&](DWORD wait) {
+        journal += WaitForSingleObject(g_entered, wait) == WAIT_OBJECT_0 ? "in; " : "waits; ";
+    };
     monitor.Enter();
     monitor.Enter();
     HANDLE contender = CreateThread(nullptr, 0, EnterAndLeave, nullptr, 0, nullptr);
-    journal += Entered(200);
+    entered(200);
     HANDLE intruder = CreateThread(nullptr, 0, LeaveWithoutEntering, &journal, 0, nullptr);
     WaitForSingleObject(intruder, INFINITE);
-    journal += Leave();
-    journal += Entered(200);
-    journal += Leave();
-    journal += Entered(5000);
+    for (DWORD wait : {200, 5000}) {
+        journal += Leave();
+        entered(wait);
+    }
     WaitForSingleObject(contender, INFINITE);
     journal += Leave();
     monitor.Enter();
     monitor.Enter();
-    journal += Leave();
-    journal += Leave();
-    journal += Leave();
+    for (int i = 0; i < 3; ++i) journal += Leave();
     EXPECT_EQ(journal, "waits; other thread: GThreads.not_acq_broad; left; waits; left; in; "
                        "GThreads.not_acq_broad; left; left; GThreads.not_acq_broad; ");
     for (HANDLE handle : {contender, intruder, g_entered}) CloseHandle(handle);

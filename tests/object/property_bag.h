@@ -4,13 +4,30 @@
 // "Write NAME VALUE; " in a journal the test may share with other parties.
 #pragma once
 #include <ocidl.h>
+#include <cstdio>
 #include <map>
 #include <string>
 
 namespace fexo::test {
 
 // A value as journals show it: "VT_BSTR null", "VT_BSTR \"Zo\\u00eb\"", "VT_I2 -7".
-std::string Shown(const VARIANT& value);
+inline std::string Shown(const VARIANT& value)
+{
+    switch (V_VT(&value)) {
+    case VT_I2: return "VT_I2 " + std::to_string(V_I2(&value));
+    case VT_I4: return "VT_I4 " + std::to_string(V_I4(&value));
+    case VT_UI4: return "VT_UI4 " + std::to_string(V_UI4(&value));
+    case VT_BSTR: break;
+    default: return "vt " + std::to_string(V_VT(&value));
+    }
+    if (!V_BSTR(&value)) return "VT_BSTR null";
+    std::string text = "VT_BSTR \"";
+    char escaped[8];
+    for (const OLECHAR* c = V_BSTR(&value); *c; ++c)
+        text += *c < 0x80 ? std::string(1, char(*c))
+                          : (std::snprintf(escaped, sizeof escaped, "\\u%04x", *c), escaped);
+    return text + "\"";
+}
 
 class PropertyBag : public IPropertyBag {
 public:
@@ -23,13 +40,44 @@ public:
     const std::map<std::wstring, std::wstring>& Written() const { return m_written; }
     ULONG References() const { return m_refs; }
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag);
+        *out = known ? static_cast<IPropertyBag*>(this) : nullptr;
+        return known ? (AddRef(), S_OK) : E_NOINTERFACE;
+    }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
-    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog* errorLog) override;
-    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override;
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog* errorLog) override
+    {
+        Note("Read " + Narrow(name) + " " + std::to_string(V_VT(value)) +
+             (errorLog == kErrorLog ? "" : " (other log)"));
+        const auto found = m_parameters.find(name);
+        if (found == m_parameters.end()) return E_INVALIDARG;
+        VARIANT text;
+        V_VT(&text) = VT_BSTR;
+        V_BSTR(&text) = SysAllocString(found->second.c_str());
+        const HRESULT hr = VariantChangeType(value, &text, 0, V_VT(value) ? V_VT(value) : VT_BSTR);
+        VariantClear(&text);
+        return hr;
+    }
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override
+    {
+        Note("Write " + Narrow(name) + " " + Shown(*value));
+        VARIANT text;
+        VariantInit(&text);
+        VariantChangeType(&text, value, 0, VT_BSTR);
+        m_written[name] = V_VT(&text) == VT_BSTR && V_BSTR(&text) ? V_BSTR(&text) : L"";
+        VariantClear(&text);
+        return S_OK;
+    }
 
 private:
+    static std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }
+    void Note(const std::string& line)
+    {
+        if (m_journal) *m_journal += line + "; ";
+    }
     std::map<std::wstring, std::wstring> m_parameters, m_written;
     std::string* m_journal;
     ULONG m_refs = 1;
