@@ -1,9 +1,7 @@
-// The support library's reference counting and its recursive monitor, each
-// as one journal.
+// The support library's reference counting, as one journal of counts and faults.
 #include <gtest/gtest.h>
 #include <string>
 #include "support/gexception.h"
-#include "support/gmonitor.h"
 #include "support/gsmartpointer.h"
 
 namespace {
@@ -58,18 +56,6 @@ TEST(GSmartPointer, CountsEveryReferenceDestroysOnceAndRefusesSuspiciousUses)
     EXPECT_EQ(journal, "first 1; second 2; same again 2; self from plain 2; released 1; "
                        "GSmartPointer.suspicious; destroyed at -1; not revived; "
                        "GSmartPointer.suspicious; destroyed at 1; GSmartPointer.suspicious; ");
-}
-
-// Entered twice on one thread, left twice: free again, so a third leave is
-// one by a thread that does not hold it.
-TEST(GMonitor, CountsEntriesPerThread)
-{
-    GMonitor monitor;
-    std::string journal;
-    monitor.Enter();
-    monitor.Enter();
-    for (int i = 0; i < 3; ++i) journal += FaultOf([&] { monitor.Leave(); });
-    EXPECT_EQ(journal, "done; done; GThreads.not_acq_broad; ");
 }
 
 }  // namespace

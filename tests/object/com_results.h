@@ -1,5 +1,4 @@
-// For tests that talk COM: a result as journals show it, and a borrowed
-// interface of an object the test holds.
+// A result as journals show it, and a borrowed interface of an object held.
 #pragma once
 #include <unknwn.h>
 #include <cstdio>
@@ -10,8 +9,8 @@ namespace fexo::test {
 inline std::string Hr(HRESULT hr)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(hr));
-    return hr == S_OK ? "S_OK" : hr == S_FALSE ? "S_FALSE" : text;
+    std::snprintf(text, sizeof text, hr ? "0x%08lx" : "S_OK", static_cast<unsigned long>(hr));
+    return hr == S_FALSE ? "S_FALSE" : text;
 }
 
 template <class I>

@@ -1,10 +1,7 @@
-// A control built on the same frame as CFexoCtl, with a small property map
-// and a hand-made IDispatch whose handlers note "get ID" and "put ID VALUE"
-// in the test's journal and fail where the test says: the persistence
-// machinery with nothing else in the way.
-//
-// Its map: "_cx", "_cy" (data rows), "Name" and "Alias" (both dispid 1, a
-// string), "Count" (dispid 2, VT_I2), "Total" (dispid 3, VT_I4).
+// A control on CFexoCtl's frame whose map is "_cx", "_cy" (data rows), "Name"
+// and "Alias" (dispid 1, a string), "Count" (2, VT_I2) and "Total" (3, VT_I4),
+// and whose handlers note "get ID; " and "put ID VALUE; " in the test's
+// journal and fail where the test says: persistence with nothing in the way.
 #pragma once
 #include "FexoCtl.h"
 #include "com/com_object.h"
@@ -13,13 +10,9 @@
 
 namespace fexo::test {
 
-// {8f1b7f3e-5a51-4c1e-9d7e-4d2f0a6b1c11}: a class nobody registers.
-inline const CLSID kProbeClass = {0x8f1b7f3e, 0x5a51, 0x4c1e,
-                                  {0x9d, 0x7e, 0x4d, 0x2f, 0x0a, 0x6b, 0x1c, 0x11}};
-
 class ProbeControl : public fexo::com::ControlBase, public IDispatch {
 public:
-    ProbeControl() : ControlBase({&kProbeClass, &LIBID_FEXOCONTROLLib, &DIID__IFexoCtlEvents})
+    ProbeControl() : ControlBase({&GUID_NULL, &LIBID_FEXOCONTROLLib, &DIID__IFexoCtlEvents})
     {
         V_VT(&value[1]) = VT_BSTR;
         V_VT(&value[2]) = VT_I2;

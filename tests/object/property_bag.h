@@ -1,7 +1,6 @@
-// A page's parameters as the control reads them: a property bag answering
-// from name=value texts, converted to the type asked for (a name it lacks:
-// E_INVALIDARG).  It keeps what is written, and notes "Read NAME VT; " and
-// "Write NAME VALUE; " in a journal the test may share with other parties.
+// A page's parameters: a property bag answering from name=value texts in the
+// type asked for (a name it lacks: E_INVALIDARG), keeping what is written and
+// noting "Read NAME VT; " and "Write NAME VALUE; " in an optional journal.
 #pragma once
 #include <ocidl.h>
 #include <cstdio>
@@ -13,20 +12,15 @@ namespace fexo::test {
 // A value as journals show it: "VT_BSTR null", "VT_BSTR \"Zo\\u00eb\"", "VT_I2 -7".
 inline std::string Shown(const VARIANT& value)
 {
-    switch (V_VT(&value)) {
-    case VT_I2: return "VT_I2 " + std::to_string(V_I2(&value));
-    case VT_I4: return "VT_I4 " + std::to_string(V_I4(&value));
-    case VT_UI4: return "VT_UI4 " + std::to_string(V_UI4(&value));
-    case VT_BSTR: break;
-    default: return "vt " + std::to_string(V_VT(&value));
-    }
-    if (!V_BSTR(&value)) return "VT_BSTR null";
-    std::string text = "VT_BSTR \"";
+    const VARTYPE type = V_VT(&value);
+    const char* const name = type == VT_I2 ? "VT_I2 " : type == VT_I4 ? "VT_I4 " : "VT_UI4 ";
+    if (type != VT_BSTR) return name + std::to_string(type == VT_I2 ? V_I2(&value) : V_I4(&value));
+    std::string text = V_BSTR(&value) ? "VT_BSTR \"" : "VT_BSTR null";
     char escaped[8];
-    for (const OLECHAR* c = V_BSTR(&value); *c; ++c)
+    for (const OLECHAR* c = V_BSTR(&value); c && *c; ++c)
         text += *c < 0x80 ? std::string(1, char(*c))
                           : (std::snprintf(escaped, sizeof escaped, "\\u%04x", *c), escaped);
-    return text + "\"";
+    return V_BSTR(&value) ? text + "\"" : text;
 }
 
 class PropertyBag : public IPropertyBag {
