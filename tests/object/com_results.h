@@ -17,8 +17,7 @@ template <class I>
 I* As(IUnknown* object)
 {
     I* answer = nullptr;
-    if (SUCCEEDED(object->QueryInterface(__uuidof(I), reinterpret_cast<void**>(&answer))))
-        answer->Release();
+    if (SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&answer)))) answer->Release();
     return answer;
 }
 

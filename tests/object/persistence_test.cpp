@@ -32,21 +32,6 @@ Bytes Str(const std::u16string& text)
     return bytes + Le(0, 2);
 }
 
-IStream* StreamOf(const Bytes& bytes)
-{
-    return SHCreateMemStream(bytes.data(), UINT(bytes.size()));
-}
-
-Bytes BytesOf(IStream* stream)
-{
-    STATSTG stat{};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    Bytes bytes(size_t(stat.cbSize.QuadPart));
-    stream->Seek({}, STREAM_SEEK_SET, nullptr);
-    stream->Read(bytes.data(), ULONG(bytes.size()), nullptr);
-    return bytes;
-}
-
 std::string Extent(IOleObject* ole)
 {
     SIZEL extent{};
@@ -68,7 +53,7 @@ TEST(Persistence, EveryRowTravelsFromABagThroughStreamAndStorageIntoABag)
     PropertyBag page({{L"_cx", L"1111"}, {L"_cy", L"2222"}, {L"Name", L"first"},
                       {L"Alias", L"Zo\u00eb\u20ac"}, {L"Count", L"-7"}, {L"Total", L"70000"}},
                      &journal);
-    IStream* stream = StreamOf({});
+    IStream* stream = SHCreateMemStream(nullptr, 0);
     IStorage* storage = nullptr;
     StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &storage);
     note(first, "InitNew", As<IPersistStreamInit>(first)->InitNew());
@@ -99,10 +84,14 @@ R"(Write Total VT_I4 70000; bag save S_OK dirty S_FALSE
     const Bytes zoe = {0x08, 0, 10, 0, 0, 0, 'Z', 0, 'o', 0, 0xEB, 0, 0xAC, 0x20, 0, 0};
     const Bytes expected = Bytes{0x00, 0x08, 0, 0, 0x57, 0x04, 0, 0, 0xAE, 0x08, 0, 0} + zoe +
                            zoe + Bytes{0x02, 0, 0xF9, 0xFF, 0x03, 0, 0x70, 0x11, 0x01, 0x00};
-    ULARGE_INTEGER size{};
-    As<IPersistStreamInit>(first)->GetSizeMax(&size);
-    EXPECT_EQ(BytesOf(stream), expected);
-    EXPECT_EQ(size.QuadPart, expected.size());
+    ULARGE_INTEGER size{}, sizeMax{};
+    Bytes written(expected.size());
+    IStream_Size(stream, &size);
+    IStream_Reset(stream);
+    IStream_Read(stream, written.data(), ULONG(written.size()));
+    As<IPersistStreamInit>(first)->GetSizeMax(&sizeMax);
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(size.QuadPart + sizeMax.QuadPart, 2 * expected.size()) << "nothing more, and announced";
     EXPECT_EQ(page.References() + saved.References() + stream->Release() + storage->Release(), 2u)
         << "no medium is kept";
     EXPECT_EQ(first->Release() + second->Release(), 0u);
@@ -139,7 +128,7 @@ TEST(Persistence, EachFaultyBagHandlerOrStreamEndsWithItsResult)
         std::string journal;
         IOleObject* ole = CreateProbe(journal, row.failGet, row.failPut);
         PropertyBag bag(given);
-        IStream* stream = StreamOf(row.stream);
+        IStream* stream = SHCreateMemStream(row.stream.data(), UINT(row.stream.size()));
         const HRESULT hr = row.stream.empty() ? As<IPersistPropertyBag>(ole)->Load(&bag, nullptr)
                                               : As<IPersistStreamInit>(ole)->Load(stream);
         EXPECT_EQ(journal + Hr(hr) + " " + Extent(ole), row.journal);

@@ -44,8 +44,9 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog* errorLog) override
     {
-        Note("Read " + Narrow(name) + " " + std::to_string(V_VT(value)) +
-             (errorLog == kErrorLog ? "" : " (other log)"));
+        if (m_journal)
+            *m_journal += "Read " + Narrow(name) + " " + std::to_string(V_VT(value)) +
+                          (errorLog == kErrorLog ? "; " : " (other log); ");
         const auto found = m_parameters.find(name);
         if (found == m_parameters.end()) return E_INVALIDARG;
         VARIANT text;
@@ -57,7 +58,7 @@ public:
     }
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override
     {
-        Note("Write " + Narrow(name) + " " + Shown(*value));
+        if (m_journal) *m_journal += "Write " + Narrow(name) + " " + Shown(*value) + "; ";
         VARIANT text;
         VariantInit(&text);
         VariantChangeType(&text, value, 0, VT_BSTR);
@@ -68,10 +69,6 @@ public:
 
 private:
     static std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }
-    void Note(const std::string& line)
-    {
-        if (m_journal) *m_journal += line + "; ";
-    }
     std::map<std::wstring, std::wstring> m_parameters, m_written;
     std::string* m_journal;
     ULONG m_refs = 1;
