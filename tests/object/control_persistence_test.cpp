@@ -29,11 +29,13 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
               S_OK);
     standin->Reset();
     EXPECT_EQ(fexo::test::As<IPersistPropertyBag>(ole)->Load(&bag, bag.kErrorLog), S_OK);
+    const std::string noNumber = " number=0 integer=0 short=0 flag=0";  // a text put's zero slots
     for (int i = 0; i < standin->Count(); ++i) {
-        std::string arguments = standin->Entry(i)->arguments;
-        const size_t zeros = arguments.find(" number=0 integer=0 short=0 flag=0");
-        if (std::string(standin->Entry(i)->call) == "fexop_SetProperty")
-            sent += arguments.substr(5, zeros == arguments.size() - 34 ? zeros - 5 : std::string::npos) + "; ";
+        if (std::string(standin->Entry(i)->call) != "fexop_SetProperty") continue;
+        std::string arguments = standin->Entry(i)->arguments + 5;  // without "name="
+        const size_t at = arguments.rfind(noNumber);
+        if (at != std::string::npos && at + noNumber.size() == arguments.size()) arguments.erase(at);
+        sent += arguments + "; ";
     }
     std::string expected;
     for (const wchar_t* name : names) {

@@ -52,7 +52,7 @@ public:
         VARIANT text;
         V_VT(&text) = VT_BSTR;
         V_BSTR(&text) = SysAllocString(found->second.c_str());
-        const HRESULT hr = VariantChangeType(value, &text, 0, V_VT(value) ? V_VT(value) : VT_BSTR);
+        const HRESULT hr = VariantChangeType(value, &text, 0, V_VT(value) ? V_VT(value) : VARTYPE(VT_BSTR));
         VariantClear(&text);
         return hr;
     }
