@@ -1,12 +1,9 @@
-// The plugin module loader, linked into the test: each scenario runs in a
-// process of its own (ctest passes the scenario's filter and, for the status
-// codes, the stand-in variant), because the module record is process-wide.
-// The control's "own directory" is chosen by attaching the module record to
-// a FexoCntl.DLL image mapped from that directory.
+// The process-wide plugin module record, the loader linked into the test, in
+// this order: loads, releases and unload queries; every stand-in variant (in
+// bin\variants\<name>\ beside FexoCntl.DLL); the browsers' directories.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <algorithm>
-#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "com/module.h"
@@ -14,273 +11,199 @@
 #include "plugin/directory_search.h"
 #include "plugin/plugin_module.h"
 #include "standin_control.h"
-#include "test_directories.h"
 
-using fexo::plugin::CPluginModule;
-using fexo::plugin::g_loadErrorText;
-using fexo::plugin::g_savedData;
-using fexo::plugin::GetBrowserFuncs;
-using fexo::plugin::GetPluginFuncs;
-using fexo::test::BinDirectory;
-using fexo::test::ScratchDirectory;
+using namespace fexo::plugin;
 
-// The control's callbacks, as registered with the plugin.
-namespace fexo::control {
+namespace fexo::control {  // the control's callbacks, as registered with the plugin
 void NP_CALL PluginErrorCallback(NPP, const char*) {}
 void NP_CALL PluginEventCallback(NPP, const char*, const char*, int32_t, int32_t, int32_t, int32_t) {}
 void NP_CALL PluginComplexEventCallback(NPP, const char*, const char*, const char*, const char*,
-                                        int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
-{
-}
+                                        int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 void NP_CALL PluginPasswordCallback(NPP, PasswordRequest*, int32_t*) {}
 }  // namespace fexo::control
 
 namespace {
 
-// Makes `directory` the directory the loader takes for the control's own.
-void UseControlDirectory(const std::string& directory)
+const std::string kApps = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+bool Has(HMODULE module, const char* name) { return GetProcAddress(module, name) != nullptr; }
+
+// bin\control becomes the control's own directory; the stand-in in bin\plugin is loaded first.
+HMODULE Prepare(const std::string& control, const char* plugin)
 {
-    HMODULE image = LoadLibraryExA((directory + "FexoCntl.DLL").c_str(), nullptr,
-                                   DONT_RESOLVE_DLL_REFERENCES);
-    ASSERT_NE(image, nullptr) << directory;
-    fexo::com::Module::Attach(image);
+    char path[MAX_PATH];
+    std::string bin(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    bin.erase(bin.rfind('\\') + 1);
+    fexo::com::Module::Attach(LoadLibraryExA((bin + control + "FexoCntl.DLL").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
+    HMODULE module = plugin ? LoadLibraryA((bin + plugin + "npfexo.dll").c_str()) : nullptr;
+    if (module) StandinControlOf(module)->Reset();
+    return module;
 }
 
-// The stand-in in `directory`, loaded before the control loads it.
-const StandinControl* StandinIn(const std::string& directory)
+// A whole load as the plugin sees it: each handshake step and callback
+// registration whose export it has, in this order.
+std::string LoadJournal(HMODULE module)
 {
-    const StandinControl* standin =
-        StandinControlOf(LoadLibraryA((directory + "npfexo.dll").c_str()));
-    EXPECT_NE(standin, nullptr) << directory;
-    if (standin) standin->Reset();
-    return standin;
+    std::string journal;
+    for (const std::string& line :
+         {"NP_GetEntryPoints(size=" + std::to_string(sizeof(NPPluginFuncs)) + " version=0)",
+          "NP_Initialize(size=" + std::to_string(sizeof(NPNetscapeFuncs)) + " version=9)",
+          std::string("fexop_ErrorFunc("), std::string("fexop_EventFunc("),
+          std::string("fexop_ComplexEventFunc("), std::string("fexop_SetPasswordFunc(")})
+        if (Has(module, line.substr(0, line.find('(')).c_str()))
+            journal += line.back() == '(' ? line + "callback=ptr)\n" : line + "\n";
+    return journal;
 }
 
-std::vector<std::string> CallNames(const StandinControl* standin)
+// Each step (a control made or destroyed, the unload query with or without COM
+// locks) and what it leaves: the count, what the plugin saw, the tables kept
+// (their version marked 7 before), refilled or unfilled, the saved data.
+TEST(ModuleRecord, CountPermissionTablesAndSavedDataAcrossLoadReleaseAndQuery)
 {
-    std::vector<std::string> names;
-    for (int i = 0; i < standin->Count(); ++i) names.emplace_back(standin->Entry(i)->call);
-    return names;
-}
-
-std::string Handshake()
-{
-    return "NP_GetEntryPoints(size=" + std::to_string(sizeof(NPPluginFuncs)) +
-           " version=0)\nNP_Initialize(size=" + std::to_string(sizeof(NPNetscapeFuncs)) +
-           " version=9)\n";
-}
-
-const char kCallbackRegistrations[] =
-    "fexop_ErrorFunc(callback=ptr)\n"
-    "fexop_EventFunc(callback=ptr)\n"
-    "fexop_ComplexEventFunc(callback=ptr)\n"
-    "fexop_SetPasswordFunc(callback=ptr)\n";
-
-// What a variant leaves: the status, the text, the stand-in's journal.
-struct LoadOutcome {
-    const char* variant;
-    const char* failingCall;  // given an error result before the load, or null
-    LONG status;
-    const char* text;
-    std::vector<std::string> calls;
-};
-
-const std::vector<std::string> kAllCalls = {"NP_GetEntryPoints", "NP_Initialize",
-                                            "fexop_ErrorFunc",   "fexop_EventFunc",
-                                            "fexop_ComplexEventFunc", "fexop_SetPasswordFunc"};
-
-std::vector<std::string> AllCallsBut(const char* missing)
-{
-    std::vector<std::string> calls;
-    for (const std::string& call : kAllCalls)
-        if (call != missing) calls.push_back(call);
-    return calls;
-}
-
-const LoadOutcome kOutcomes[] = {
-    {"complete", nullptr, 1, "", kAllCalls},
-    {"no_getentrypoints", nullptr, -2,
-     "InternalError: ErrorCode 127 : NP_GetEntryPoints function can not be obtained",
-     AllCallsBut("NP_GetEntryPoints")},
-    {"getentrypoints_fails", "NP_GetEntryPoints", -3,
-     "InternalError:  NP_GetEntryPoints function call was failed", kAllCalls},
-    {"no_initialize", nullptr, -5,
-     "InternalError: ErrorCode 127 : NP_Initialize function can not be obtained",
-     AllCallsBut("NP_Initialize")},
-    {"initialize_fails", "NP_Initialize", -6, "InternalError:  NP_Initialize function call was failed",
-     kAllCalls},
-    {"no_shutdown", nullptr, -7,
-     "InternalError: ErrorCode 127 : NP_Shutdown function can not be obtained", kAllCalls},
-    {"no_debuginfo", nullptr, 1, "", kAllCalls},
-    {"no_opendlgcommand", nullptr, -8, "", kAllCalls},
-    {"no_getproperty", nullptr, -8, "", kAllCalls},
-    {"no_errorfunc", nullptr, -9, "", AllCallsBut("fexop_ErrorFunc")},
-    {"no_complexeventfunc", nullptr, -10, "", AllCallsBut("fexop_ComplexEventFunc")},
-    {"no_dohyperlink", nullptr, -11, "", kAllCalls},
-    {"no_passwordfunc", nullptr, -12, "", AllCallsBut("fexop_SetPasswordFunc")},
-    {"no_getproperty_passwordfunc", nullptr, -12, "", AllCallsBut("fexop_SetPasswordFunc")},
-};
-
-const LoadOutcome* OutcomeOf(const char* variant)
-{
-    for (const LoadOutcome& outcome : kOutcomes)
-        if (std::string(outcome.variant) == variant) return &outcome;
-    return nullptr;
-}
-
-// The variant named by FEXO_TEST_VARIANT: its status, its text, and the
-// handshake steps and callback registrations that ran despite a failure.
-TEST(LoaderStatus, OfTheVariant)
-{
-    const char* name = std::getenv("FEXO_TEST_VARIANT");
-    ASSERT_NE(name, nullptr) << "run by ctest with FEXO_TEST_VARIANT set";
-    const LoadOutcome* outcome = OutcomeOf(name);
-    ASSERT_NE(outcome, nullptr) << name;
-    const bool failingResult = outcome->failingCall != nullptr;
-    // The variants lacking exports lie in their own directories.
-    const bool variantDirectory = std::string(name).rfind("no_", 0) == 0;
-    const std::string directory =
-        variantDirectory ? BinDirectory() + "variants\\" + name + "\\" : BinDirectory();
-
-    UseControlDirectory(directory);
-    const StandinControl* standin = StandinIn(directory);
-    ASSERT_NE(standin, nullptr);
-    if (failingResult) standin->SetResult(outcome->failingCall, NPERR_GENERIC_ERROR);
-
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), outcome->status);
-    EXPECT_STREQ(g_loadErrorText, outcome->text);
-    EXPECT_EQ(CallNames(standin), outcome->calls);
-
-    // The registrations hand over the control's own callbacks.
-    const StandinCallbacks* callbacks = standin->Callbacks();
-    const auto registered = [&](const char* call) {
-        const std::vector<std::string>& calls = outcome->calls;
-        return std::find(calls.begin(), calls.end(), call) != calls.end();
+    HMODULE standin = Prepare("", "");
+    const std::string kSteps[] = {
+        "load: 1 loaded tables=new saved=kept",
+        "unlocked: 1 - tables=kept saved=kept",
+        "load: 2 - tables=kept saved=kept",  // clears the permission
+        "release: 1 - tables=kept saved=kept",
+        "release: 0 - tables=kept saved=kept",  // the last control alone shuts nothing down
+        "load: 1 loaded tables=new saved=kept",
+        "unlocked: 1 - tables=kept saved=kept",
+        "locked: 1 - tables=kept saved=kept",  // clears it again
+        "release: 0 - tables=kept saved=kept",
+        "locked: 0 - tables=kept saved=kept",
+        "unlocked: 0 shut tables=unfilled saved=null",
+        "unlocked: 0 shut tables=unfilled saved=null",
+        "release: -1 - tables=unfilled saved=null",  // below the threshold: not shut down
+        "load: 0 loaded tables=new saved=kept",  // from -1: loaded, and no control counted
     };
-    EXPECT_EQ(callbacks->error, registered("fexop_ErrorFunc") ? &fexo::control::PluginErrorCallback
-                                                              : nullptr);
-    EXPECT_EQ(callbacks->password, registered("fexop_SetPasswordFunc")
-                                       ? &fexo::control::PluginPasswordCallback
-                                       : nullptr);
-
-    // The exports found are kept, whatever the status.
-    EXPECT_EQ(CPluginModule::Export<void*>(fexo::plugin::FexopExport::DoHyperlink) != nullptr,
-              std::string(name) != "no_dohyperlink");
-    EXPECT_EQ(CPluginModule::Export<void*>(fexo::plugin::FexopExport::GetDocPagesCount) != nullptr,
-              true);
-}
-
-TEST(LoaderStatus, NoCandidateYieldsTheDll)
-{
-    ScratchDirectory empty("no_plugin");
-    empty.CopyIn(BinDirectory() + "FexoCntl.DLL");
-    UseControlDirectory(empty.Path());
-
-    // The text carries the last error at the moment of failure: the last
-    // browser directory's load attempt, or, when the prefix names no browser,
-    // whatever the search itself left.
-    fexo::plugin::CandidateList candidates;
-    fexo::plugin::CollectBrowserDirectories(candidates);
-    DWORD lastError = GetLastError();
-    if (!candidates.Directories().empty()) {
-        ASSERT_EQ(LoadLibraryA((candidates.Directories().back() + "npfexo.dll").c_str()), nullptr);
-        lastError = GetLastError();
+    for (const std::string& step : kSteps) {
+        NPSavedData saved{};
+        g_savedData = &saved;
+        GetBrowserFuncs()->version = 7;
+        StandinControlOf(standin)->Reset();
+        const std::string action = step.substr(0, step.find(':'));
+        if (action == "load") CPluginModule::Load();
+        else CPluginModule::Unload(action == "unlocked", action != "release");
+        const std::string journal = StandinControlOf(standin)->Journal();
+        const std::string seen = journal == LoadJournal(standin) ? " loaded"
+                                 : journal == "NP_Shutdown()\n"  ? " shut" : " -" + journal;
+        const char* tables = GetBrowserFuncs()->version == 7 ? " tables=kept"
+                             : GetPluginFuncs()->newp ? " tables=new" : " tables=unfilled";
+        EXPECT_EQ(action + ": " + std::to_string(CPluginModule::LoadCount()) + seen + tables +
+                      (g_savedData == &saved ? " saved=kept" : " saved=null"), step);
     }
-    ASSERT_NE(lastError, 0u);
-
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), -1);
-    EXPECT_EQ(g_loadErrorText, "InternalError: ErrorCode " + std::to_string(lastError) +
-                                   " : Plugin DLL(npfexo.dll) can not be loaded");
-    EXPECT_EQ(CPluginModule::Export<void*>(fexo::plugin::FexopExport::GetDocPagesCount), nullptr)
-        << "no export was looked up";
-    EXPECT_EQ(GetModuleHandleA("npfexo.dll"), nullptr);
+    g_savedData = nullptr;
 }
 
-// A load that failed with -1 is followed by one that succeeds: that control's
-// count stays 0, the next control loads again and reaches 1.
-TEST(LoaderStatus, NotFoundThenFound)
+// A load from one directory (no stand-in there, or one in a browser's), a call
+// that fails, the status and the text (null: as it was; %d: the last error).
+struct Variant { const char *name, *failing; LONG status; const char* text; };
+
+TEST(ModuleRecord, EveryVariantLoadedInTurn)
 {
-    ScratchDirectory empty("no_plugin");
-    empty.CopyIn(BinDirectory() + "FexoCntl.DLL");
-    UseControlDirectory(empty.Path());
-    CPluginModule::Load();
-    ASSERT_EQ(CPluginModule::LoadCount(), -1);
-
-    UseControlDirectory(BinDirectory());
-    const StandinControl* standin = StandinIn(BinDirectory());
-    ASSERT_NE(standin, nullptr);
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), 0);
-    EXPECT_EQ(CallNames(standin), kAllCalls) << "the whole load ran";
-    EXPECT_NE(g_loadErrorText[0], '\0') << "nothing clears the text";
-
-    standin->Reset();
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), 1);
-    EXPECT_EQ(CallNames(standin), kAllCalls) << "old count 0: loaded again";
-
-    // Both controls go: the second release reaches -1, the final release
-    // without an unload query, which unfills the tables but shuts nothing down.
-    standin->Reset();
-    NPSavedData saved{0, nullptr};
-    g_savedData = &saved;
-    CPluginModule::Unload(0, false);
-    EXPECT_EQ(GetPluginFuncs()->newp != nullptr, true);
-    CPluginModule::Unload(0, false);
-    EXPECT_EQ(CPluginModule::LoadCount(), -1);
-    EXPECT_EQ(GetPluginFuncs()->newp, nullptr) << "the table was unfilled";
-    EXPECT_EQ(g_savedData, nullptr);
-    EXPECT_STREQ(standin->Journal(), "") << "NP_Shutdown only at count 0";
+    const Variant kVariants[] = {
+        {"", nullptr, 1, ""},
+        {"no_debuginfo", nullptr, 1, ""},
+        {"no_opendlgcommand", nullptr, -8, ""},
+        {"no_getproperty", nullptr, -8, ""},
+        {"no_errorfunc", nullptr, -9, ""},
+        {"no_complexeventfunc", nullptr, -10, ""},
+        {"no_dohyperlink", nullptr, -11, ""},
+        {"no_passwordfunc", nullptr, -12, ""},
+        {"no_getproperty_passwordfunc", nullptr, -12, ""},
+        {"no_getentrypoints", nullptr, -2,
+         "InternalError: ErrorCode 127 : NP_GetEntryPoints function can not be obtained"},
+        {"", "NP_GetEntryPoints", -3, "InternalError:  NP_GetEntryPoints function call was failed"},
+        {"no_initialize", nullptr, -5,
+         "InternalError: ErrorCode 127 : NP_Initialize function can not be obtained"},
+        {"", "NP_Initialize", -6, "InternalError:  NP_Initialize function call was failed"},
+        {"no_shutdown", nullptr, -7,
+         "InternalError: ErrorCode 127 : NP_Shutdown function can not be obtained"},
+        {"no_plugin", nullptr, -1,
+         "InternalError: ErrorCode %d : Plugin DLL(npfexo.dll) can not be loaded"},
+        {"browser", nullptr, 0, nullptr},  // from -1: loaded, no control counted
+        {"browser", nullptr, 1, nullptr},  // from 0: loaded again
+    };
+    HMODULE exportsFrom = nullptr;
+    // The browser's directory, through the Plugins Directory of a Navigator.
+    const std::string navigator = "SOFTWARE\\Netscape\\Netscape Navigator\\4.7\\Main";
+    char path[MAX_PATH];
+    const std::string browser(path, GetFullPathNameA("variants\\browser\\Plugins", MAX_PATH, path, nullptr));
+    for (const Variant& v : kVariants) {
+        const std::string name = v.name, control = name.empty() ? "" : "variants\\" + name + "\\";
+        if (name == "browser")
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, navigator.c_str(), "Plugins Directory", REG_SZ,
+                            browser.c_str(), static_cast<DWORD>(browser.size() + 1));
+        HMODULE module = Prepare(control, name == "no_plugin" ? nullptr
+                                          : name == "browser" ? "variants\\browser\\Plugins\\"
+                                                              : control.c_str());
+        const StandinControl* standin = StandinControlOf(module);
+        if (v.failing) standin->SetResult(v.failing, NPERR_GENERIC_ERROR);
+        const std::string textBefore = g_loadErrorText;
+        CPluginModule::Load();
+        char text[4096];
+        wsprintfA(text, v.text ? v.text : textBefore.c_str(), GetLastError());
+        EXPECT_EQ(CPluginModule::LoadCount(), v.status) << name;
+        EXPECT_STREQ(g_loadErrorText, text) << name;
+        if (module) {
+            exportsFrom = module;
+            EXPECT_EQ(standin->Journal(), LoadJournal(module)) << name;
+            EXPECT_EQ(standin->BrowserFuncs(), Has(module, "NP_Initialize") ? GetBrowserFuncs() : nullptr);
+            namespace c = fexo::control;  // each callback to its own setter
+            const StandinCallbacks all = {c::PluginErrorCallback, c::PluginEventCallback,
+                                          c::PluginComplexEventCallback, c::PluginPasswordCallback};
+            EXPECT_TRUE(v.status != 1 || !std::memcmp(standin->Callbacks(), &all, sizeof all));
+        }
+        for (int i = 0; i < static_cast<int>(FexopExport::Count); ++i)  // unless no DLL was found
+            EXPECT_EQ(CPluginModule::Export<FARPROC>(FexopExport(i)),
+                      GetProcAddress(exportsFrom, FexopExportName(FexopExport(i))))
+                << name << " " << i;
+        while (CPluginModule::LoadCount() > 0) CPluginModule::Unload(0, false);
+    }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, navigator.c_str());
 }
 
-TEST(UnloadRules, LoadOnceCountDownShutDownOnlyWhenTheServerMayUnload)
+TEST(DirectorySearch, BrowserDirectoriesInOrderEachOnce)
 {
-    UseControlDirectory(BinDirectory());
-    const StandinControl* standin = StandinIn(BinDirectory());
-    ASSERT_NE(standin, nullptr);
-
-    CPluginModule::Load();
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), 2);
-    EXPECT_EQ(standin->Journal(), Handshake() + kCallbackRegistrations) << "loaded once";
-    EXPECT_EQ(standin->Entry(0)->pointers[0], GetPluginFuncs());
-    EXPECT_EQ(standin->Entry(1)->pointers[0], GetBrowserFuncs());
-    EXPECT_EQ(standin->BrowserFuncs(), GetBrowserFuncs());
-
-    NPSavedData saved{3, nullptr};
-    g_savedData = &saved;
-    standin->Reset();
-    CPluginModule::Unload(0, false);
-    CPluginModule::Unload(0, false);
-    EXPECT_EQ(CPluginModule::LoadCount(), 0);
-    EXPECT_STREQ(standin->Journal(), "") << "the last control alone shuts nothing down";
-    EXPECT_NE(GetPluginFuncs()->newp, nullptr);
-    EXPECT_EQ(GetBrowserFuncs()->version, 9);
-    EXPECT_EQ(g_savedData, &saved);
-
-    // Locks remain: the query clears the permission and changes nothing.
-    CPluginModule::Unload(0, true);
-    EXPECT_STREQ(standin->Journal(), "");
-    EXPECT_NE(GetPluginFuncs()->newp, nullptr);
-    EXPECT_EQ(g_savedData, &saved);
-
-    CPluginModule::Unload(1, true);
-    EXPECT_STREQ(standin->Journal(), "NP_Shutdown()\n");
-    EXPECT_EQ(g_savedData, nullptr);
-    EXPECT_EQ(GetPluginFuncs()->newp, nullptr) << "refilled as an empty table";
-    EXPECT_EQ(GetPluginFuncs()->size, sizeof(NPPluginFuncs));
-    EXPECT_EQ(CPluginModule::LoadCount(), 0);
-
-    // The next control runs the whole load again; its load clears the permission.
-    standin->Reset();
-    CPluginModule::Load();
-    EXPECT_EQ(CPluginModule::LoadCount(), 1);
-    EXPECT_EQ(standin->Journal(), Handshake() + kCallbackRegistrations);
-    standin->Reset();
-    CPluginModule::Unload(0, false);
-    EXPECT_STREQ(standin->Journal(), "") << "the permission went with the new load";
+    const std::string classes = "SOFTWARE\\Classes\\", nav = "SOFTWARE\\Netscape\\Netscape Navigator\\";
+    const std::string n6 = "SOFTWARE\\Netscape\\Netscape 6\\", open = "\\shell\\open\\command";
+    const struct {
+        std::string key;
+        const char *name, *value;
+    } kValues[] = {
+        {kApps + "Netscape.exe", nullptr, "\"C:\\Nav\\Program\\netscape.exe\" -browser"},
+        {kApps + "netscp6.exe", nullptr, "C:\\N6\\netscp6.exe"},
+        {classes + "NetscapeMarkup" + open, nullptr, "\"C:\\Nav\\Program\\netscape.exe\" \"%1\""},
+        {classes + "HtmlDefBrowser" + open, nullptr, "browser.exe %1"},  // no directory
+        {nav + "4.7\\Main", "Plugins Directory", "C:\\P"},
+        {nav + "4.8\\Main", "Install Directory", "C:\\I\\"},
+        {nav + "4.9\\Main", "Plugins Directory", "C:\\Both"},
+        {nav + "4.9\\Main", "Install Directory", "C:\\Ignored\\"},
+        {nav + "5.0\\Other", "Plugins Directory", "C:\\NoMain"},
+        {nav + "5.1\\Main", "Version", "5.1"},
+        {n6 + "6.2\\Main", "Install Directory", "C:\\N6\\"},  // where App Paths named it
+        {n6 + "6.3\\Main", "Plugins Directory", "C:\\N63\\Plugins"},
+    };
+    const auto clean = [&] {
+        for (const std::string& key : {kApps + "Netscape.exe", kApps + "netscp6.exe",
+                                       classes + "NetscapeMarkup", classes + "HtmlDefBrowser",
+                                       n6, nav})
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
+    };
+    clean();
+    for (const auto& v : kValues)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_SZ, v.value,
+                        static_cast<DWORD>(std::strlen(v.value) + 1));
+    CandidateList list;
+    list.SetOwnDirectory("C:\\Own\\");
+    const std::size_t added = CollectBrowserDirectories(list);
+    EXPECT_EQ(added, list.Directories().size() - 1);
+    EXPECT_EQ(list.Directories(),
+              (std::vector<std::string>{"C:\\Own\\", "C:\\Nav\\Program\\Plugins\\", "C:\\N6\\Plugins\\",
+                                        "Plugins\\", "C:\\P\\", "C:\\I\\Plugins\\", "C:\\Both\\",
+                                        "C:\\N63\\Plugins\\"}));
+    clean();
 }
 
 }  // namespace

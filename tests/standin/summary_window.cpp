@@ -1,110 +1,69 @@
-#include "summary_window.h"
-#include <map>
-#include <string>
-#include "standin_state.h"
+// What each instance shows in the window it was given: its summary (a window
+// of this thread is subclassed; other subclasses above and below keep working).
+#include <windows.h>
+#include <commctrl.h>
+#include <utility>
+#include "standin.h"
 
 namespace standin {
 
 namespace {
 
-struct Hook {
-    WNDPROC previous;
-    PluginInstance* instance;  // null once detached while another subclass sits on top
-};
-
-std::map<HWND, Hook>& Hooks()
+// Paints the summary of the instance the window was given to, if any; every
+// other message goes on down the chain of subclasses.
+LRESULT CALLBACK ShowSummary(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR)
 {
-    static std::map<HWND, Hook> hooks;
-    return hooks;
-}
-
-LRESULT CALLBACK SummaryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-bool IsOurs(HWND window)
-{
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) ==
-           SummaryWindowProc;
-}
-
-void Paint(HWND window, const std::string& summary)
-{
+    std::optional<std::string> summary;
+    {
+        std::lock_guard<std::recursive_mutex> guard(TheState().lock);
+        for (const auto& instance : TheState().instances) {
+            if (instance->window != window) continue;
+            if (message == WM_NCDESTROY) instance->window = nullptr;  // the handle may be reused
+            if (message == WM_PAINT) summary = instance->Summary();
+        }
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ShowSummary, 0);
+    if (!summary) return DefSubclassProc(window, message, wParam, lParam);
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
     FillRect(dc, &client, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     SetBkMode(dc, TRANSPARENT);
-    DrawTextA(dc, summary.c_str(), -1, &client, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK);
+    DrawTextA(dc, summary->c_str(), -1, &client, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK);
     EndPaint(window, &paint);
-}
-
-LRESULT CALLBACK SummaryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    WNDPROC previous;
-    std::string summary;
-    bool showing;
-    {
-        std::lock_guard<std::recursive_mutex> guard(TheState().lock);
-        auto hook = Hooks().find(window);
-        if (hook == Hooks().end()) return DefWindowProcW(window, message, wParam, lParam);
-        previous = hook->second.previous;
-        PluginInstance* instance = hook->second.instance;
-        showing = instance != nullptr;
-        if (message == WM_NCDESTROY) {
-            // The handle dies with this message and may be reused.
-            if (instance) instance->window = nullptr;
-            if (IsOurs(window)) {
-                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-            }
-            Hooks().erase(hook);
-        } else if (message == WM_PAINT && instance) {
-            summary = instance->Summary();
-        }
-    }
-    if (message == WM_PAINT && showing) {
-        Paint(window, summary);
-        return 0;
-    }
-    return CallWindowProcW(previous, window, message, wParam, lParam);
+    return 0;
 }
 
 }  // namespace
 
-void AttachWindow(PluginInstance* instance, HWND window)
+std::string Instance::Summary() const
+{
+    std::string text = described;
+    for (const Stream& stream : streams) {
+        text += "stream " + std::to_string(stream.number) + ": " + stream.url + " (" +
+                std::to_string(stream.bytes) + " bytes" + (stream.ended ? ", done)\n" : ")\n");
+    }
+    return text;
+}
+
+void AttachWindow(Instance* instance, HWND window)
 {
     if (instance->window == window) return;
     DetachWindow(instance);
-    if (!window || !IsWindow(window)) return;
-
-    auto hook = Hooks().find(window);
-    if (hook != Hooks().end()) {
-        if (hook->second.instance) hook->second.instance->window = nullptr;
-        hook->second.instance = instance;
-    } else {
-        const LONG_PTR previous = SetWindowLongPtrW(window, GWLP_WNDPROC,
-                                                    reinterpret_cast<LONG_PTR>(SummaryWindowProc));
-        if (!previous) return;  // not a window of this process
-        Hooks()[window] = Hook{reinterpret_cast<WNDPROC>(previous), instance};
+    for (const auto& other : TheState().instances) {
+        if (other->window == window) other->window = nullptr;
     }
+    if (!window || !SetWindowSubclass(window, ShowSummary, 0, 0)) return;
     instance->window = window;
     InvalidateRect(window, nullptr, TRUE);
 }
 
-void DetachWindow(PluginInstance* instance)
+void DetachWindow(Instance* instance)
 {
-    HWND window = instance->window;
-    if (!window) return;
-    instance->window = nullptr;
-    auto hook = Hooks().find(window);
-    if (hook == Hooks().end()) return;
-    // The old procedure goes back only if nobody subclassed on top of ours;
-    // otherwise ours stays in the chain and only passes messages on.
-    if (IsOurs(window)) {
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hook->second.previous));
-        Hooks().erase(hook);
-    } else {
-        hook->second.instance = nullptr;
-    }
+    HWND window = std::exchange(instance->window, nullptr);
+    if (!window || !RemoveWindowSubclass(window, ShowSummary, 0)) return;
     InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -1,4 +1,5 @@
 #include "browser_objects.h"
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -15,274 +16,180 @@ struct BrowserObjects {
     PageDocument document;
     PageLocation location;
     Services services;
-    BOOL withBrowser;
-    BOOL withPage;
+    BOOL withBrowser, withPage;
     LONG references;
-    char* log;
-    size_t logLength;
-    char* taken;
+    char *log, *taken;
     BSTR href;
-    int failingHrefReads;
-    HRESULT openResult;
-    HRESULT navigateResults[8];
-    int queuedNavigateResults;
+    int failingHrefReads, queuedNavigateResults;
+    HRESULT openResult, navigateResults[8];
 };
 
-static void Append(BrowserObjects* objects, const char* text)
-{
-    size_t length = strlen(text);
-    char* grown = (char*)realloc(objects->log, objects->logLength + length + 1);
-    if (!grown) abort();
-    objects->log = grown;
-    memcpy(objects->log + objects->logLength, text, length + 1);
-    objects->logLength += length;
-}
+/* One argument as the log shows it. */
+typedef struct Shown { char text[4200]; } Shown;
 
-static void AppendText(BrowserObjects* objects, const wchar_t* text)
+static Shown Text(const wchar_t* text)
 {
+    Shown shown = {"null"};
     char utf8[4096];
-    if (!text) {
-        Append(objects, "null");
-        return;
+    if (text) {
+        if (!WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, NULL, NULL)) strcpy(utf8, "(unconvertible)");
+        snprintf(shown.text, sizeof shown.text, "\"%s\"", utf8);
     }
-    if (!WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, NULL, NULL))
-        strcpy(utf8, "(unconvertible)");
-    Append(objects, "\"");
-    Append(objects, utf8);
-    Append(objects, "\"");
+    return shown;
 }
 
-static void AppendVariant(BrowserObjects* objects, const char* name, const VARIANT* value)
+static Shown Variant(const VARIANT* value)
 {
-    char text[64];
-    Append(objects, name);
-    if (!value) {
-        Append(objects, "=null");
-    } else if (V_VT(value) == VT_I4) {
-        snprintf(text, sizeof text, "=VT_I4 %ld", (long)V_I4(value));
-        Append(objects, text);
-    } else if (V_VT(value) == VT_BSTR) {
-        Append(objects, "=VT_BSTR ");
-        AppendText(objects, V_BSTR(value));
-    } else {
-        snprintf(text, sizeof text, "=vt %d", V_VT(value));
-        Append(objects, text);
-    }
+    Shown shown = {"null"};
+    if (value && V_VT(value) == VT_I4) snprintf(shown.text, sizeof shown.text, "VT_I4 %ld", (long)V_I4(value));
+    else if (value && V_VT(value) == VT_BSTR) snprintf(shown.text, sizeof shown.text, "VT_BSTR %s", Text(V_BSTR(value)).text);
+    else if (value) snprintf(shown.text, sizeof shown.text, "vt %d", V_VT(value));
+    return shown;
+}
+
+static void Log(BrowserObjects* objects, const char* format, ...)
+{
+    char line[16384];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    const size_t length = objects->log ? strlen(objects->log) : 0;
+    char* grown = (char*)realloc(objects->log, length + strlen(line) + 2);
+    if (!grown) abort();
+    sprintf(grown + length, "%s\n", line);
+    objects->log = grown;
 }
 
 /* One IUnknown for all five objects: each answers only its own interface. */
-static HRESULT Answer(BrowserObjects* objects, void* self, REFIID iid, REFIID own, void** out)
-{
-    if (!out) return E_POINTER;
-    if (IsEqualIID(iid, &IID_IUnknown) || IsEqualIID(iid, own)) {
-        *out = self;
-        InterlockedIncrement(&objects->references);
-        return S_OK;
-    }
-    *out = NULL;
-    return E_NOINTERFACE;
-}
-
-#define OBJECT_UNKNOWN(Type, Interface, iid)                                                  \
-    static HRESULT STDMETHODCALLTYPE Type##_QueryInterface(Interface* This, REFIID riid,     \
-                                                           void** out)                       \
-    {                                                                                        \
-        return Answer(((Type*)This)->owner, This, riid, iid, out);                           \
-    }                                                                                        \
-    static ULONG STDMETHODCALLTYPE Type##_AddRef(Interface* This)                             \
-    {                                                                                        \
-        return (ULONG)InterlockedIncrement(&((Type*)This)->owner->references);               \
-    }                                                                                        \
-    static ULONG STDMETHODCALLTYPE Type##_Release(Interface* This)                            \
-    {                                                                                        \
-        return (ULONG)InterlockedDecrement(&((Type*)This)->owner->references);               \
+#define OBJECT_UNKNOWN(Type, Interface)                                                                      \
+    static HRESULT STDMETHODCALLTYPE Type##_QueryInterface(Interface* This, REFIID iid, void** out)          \
+    {                                                                                                        \
+        if (!out) return E_POINTER;                                                                          \
+        *out = IsEqualIID(iid, &IID_IUnknown) || IsEqualIID(iid, &IID_##Interface) ? This : NULL;            \
+        if (*out) InterlockedIncrement(&((Type*)This)->owner->references);                                  \
+        return *out ? S_OK : E_NOINTERFACE;                                                                  \
+    }                                                                                                        \
+    static ULONG STDMETHODCALLTYPE Type##_AddRef(Interface* This)                                            \
+    {                                                                                                        \
+        return (ULONG)InterlockedIncrement(&((Type*)This)->owner->references);                              \
+    }                                                                                                        \
+    static ULONG STDMETHODCALLTYPE Type##_Release(Interface* This)                                           \
+    {                                                                                                        \
+        return (ULONG)InterlockedDecrement(&((Type*)This)->owner->references);                              \
     }
 
-OBJECT_UNKNOWN(Browser, IWebBrowserApp, &IID_IWebBrowserApp)
-OBJECT_UNKNOWN(PageWindow, IHTMLWindow2, &IID_IHTMLWindow2)
-OBJECT_UNKNOWN(PageDocument, IHTMLDocument2, &IID_IHTMLDocument2)
-OBJECT_UNKNOWN(PageLocation, IHTMLLocation, &IID_IHTMLLocation)
-OBJECT_UNKNOWN(Services, IServiceProvider, &IID_IServiceProvider)
+OBJECT_UNKNOWN(Browser, IWebBrowserApp)
+OBJECT_UNKNOWN(PageWindow, IHTMLWindow2)
+OBJECT_UNKNOWN(PageDocument, IHTMLDocument2)
+OBJECT_UNKNOWN(PageLocation, IHTMLLocation)
+OBJECT_UNKNOWN(Services, IServiceProvider)
 
-static HRESULT STDMETHODCALLTYPE Browser_Navigate(IWebBrowserApp* This, BSTR url, VARIANT* flags,
-                                                  VARIANT* target, VARIANT* post,
-                                                  VARIANT* headers)
+static HRESULT STDMETHODCALLTYPE Browser_Navigate(IWebBrowserApp* This, BSTR url, VARIANT* flags, VARIANT* target,
+                                                  VARIANT* post, VARIANT* headers)
 {
-    BrowserObjects* objects = ((Browser*)This)->owner;
+    BrowserObjects* o = ((Browser*)This)->owner;
     HRESULT result = S_OK;
-    Append(objects, "Navigate(");
-    AppendText(objects, url);
-    AppendVariant(objects, ", flags", flags);
-    AppendVariant(objects, ", target", target);
-    AppendVariant(objects, ", post", post);
-    AppendVariant(objects, ", headers", headers);
-    Append(objects, ")\n");
-    if (objects->queuedNavigateResults > 0) {
-        result = objects->navigateResults[0];
-        memmove(objects->navigateResults, objects->navigateResults + 1,
-                sizeof objects->navigateResults - sizeof objects->navigateResults[0]);
-        --objects->queuedNavigateResults;
+    Log(o, "Navigate(%s, flags=%s, target=%s, post=%s, headers=%s)", Text(url).text, Variant(flags).text,
+        Variant(target).text, Variant(post).text, Variant(headers).text);
+    if (o->queuedNavigateResults > 0) {
+        result = o->navigateResults[0];
+        memmove(o->navigateResults, o->navigateResults + 1, sizeof o->navigateResults - sizeof result);
+        --o->queuedNavigateResults;
     }
     return result;
 }
 
 static HRESULT STDMETHODCALLTYPE Browser_Refresh2(IWebBrowserApp* This, VARIANT* level)
 {
-    BrowserObjects* objects = ((Browser*)This)->owner;
-    Append(objects, "Refresh2(");
-    AppendVariant(objects, "level", level);
-    Append(objects, ")\n");
+    Log(((Browser*)This)->owner, "Refresh2(level=%s)", Variant(level).text);
     return S_OK;
 }
 
 static HRESULT STDMETHODCALLTYPE Browser_put_StatusText(IWebBrowserApp* This, BSTR text)
 {
-    BrowserObjects* objects = ((Browser*)This)->owner;
-    Append(objects, "put_StatusText(");
-    AppendText(objects, text);
-    Append(objects, ")\n");
+    Log(((Browser*)This)->owner, "put_StatusText(%s)", Text(text).text);
     return S_OK;
 }
 
 static HRESULT STDMETHODCALLTYPE Browser_put_Visible(IWebBrowserApp* This, VARIANT_BOOL visible)
 {
-    char text[64];
-    snprintf(text, sizeof text, "put_Visible(%d)\n", visible);
-    Append(((Browser*)This)->owner, text);
+    Log(((Browser*)This)->owner, "put_Visible(%d)", visible);
     return S_OK;
 }
 
-static HRESULT STDMETHODCALLTYPE PageWindow_open(IHTMLWindow2* This, BSTR url, BSTR name,
-                                                 BSTR features, VARIANT_BOOL replace,
-                                                 IHTMLWindow2** opened)
+static HRESULT STDMETHODCALLTYPE PageWindow_open(IHTMLWindow2* This, BSTR url, BSTR name, BSTR features,
+                                                 VARIANT_BOOL replace, IHTMLWindow2** opened)
 {
-    BrowserObjects* objects = ((PageWindow*)This)->owner;
-    char text[64];
-    Append(objects, "open(");
-    AppendText(objects, url);
-    Append(objects, ", ");
-    AppendText(objects, name);
-    Append(objects, ", features=");
-    AppendText(objects, features);
-    snprintf(text, sizeof text, ", replace=%d)\n", replace);
-    Append(objects, text);
+    BrowserObjects* o = ((PageWindow*)This)->owner;
+    Log(o, "open(%s, %s, features=%s, replace=%d)", Text(url).text, Text(name).text, Text(features).text, replace);
     if (opened) *opened = NULL;
-    return objects->openResult;
+    return o->openResult;
 }
 
 static HRESULT STDMETHODCALLTYPE PageWindow_get_document(IHTMLWindow2* This, IHTMLDocument2** out)
 {
-    BrowserObjects* objects = ((PageWindow*)This)->owner;
-    Append(objects, "get_document\n");
-    *out = &objects->document.iface;
-    InterlockedIncrement(&objects->references);
-    return S_OK;
+    BrowserObjects* o = ((PageWindow*)This)->owner;
+    Log(o, "get_document");
+    return PageDocument_QueryInterface(&o->document.iface, &IID_IHTMLDocument2, (void**)out);
 }
 
 static HRESULT STDMETHODCALLTYPE PageDocument_get_location(IHTMLDocument2* This, IHTMLLocation** out)
 {
-    BrowserObjects* objects = ((PageDocument*)This)->owner;
-    Append(objects, "get_location\n");
-    *out = &objects->location.iface;
-    InterlockedIncrement(&objects->references);
-    return S_OK;
+    BrowserObjects* o = ((PageDocument*)This)->owner;
+    Log(o, "get_location");
+    return PageLocation_QueryInterface(&o->location.iface, &IID_IHTMLLocation, (void**)out);
 }
 
 static HRESULT STDMETHODCALLTYPE PageLocation_get_href(IHTMLLocation* This, BSTR* out)
 {
-    BrowserObjects* objects = ((PageLocation*)This)->owner;
-    Append(objects, "get_href\n");
+    BrowserObjects* o = ((PageLocation*)This)->owner;
+    Log(o, "get_href");
     *out = NULL;
-    if (objects->failingHrefReads > 0) {
-        --objects->failingHrefReads;
-        return E_FAIL;
-    }
-    *out = SysAllocString(objects->href);
+    if (o->failingHrefReads > 0) return --o->failingHrefReads, E_FAIL;
+    *out = SysAllocString(o->href);
     return S_OK;
 }
 
-static HRESULT STDMETHODCALLTYPE PageLocation_put_href(IHTMLLocation* This, BSTR href)
+static HRESULT STDMETHODCALLTYPE Services_QueryService(IServiceProvider* This, REFGUID service, REFIID iid,
+                                                       void** out)
 {
-    BrowserObjects* objects = ((PageLocation*)This)->owner;
-    SysFreeString(objects->href);
-    objects->href = SysAllocString(href);
-    return S_OK;
-}
-
-static HRESULT STDMETHODCALLTYPE Services_QueryService(IServiceProvider* This, REFGUID service,
-                                                       REFIID iid, void** out)
-{
-    BrowserObjects* objects = ((Services*)This)->owner;
+    BrowserObjects* o = ((Services*)This)->owner;
     *out = NULL;
     if (IsEqualGUID(service, &IID_IWebBrowserApp)) {
-        Append(objects, "QueryService(IWebBrowserApp)\n");
-        if (objects->withBrowser)
-            return Browser_QueryInterface(&objects->browser.iface, iid, out);
+        Log(o, "QueryService(IWebBrowserApp)");
+        if (o->withBrowser) return Browser_QueryInterface(&o->browser.iface, iid, out);
     } else if (IsEqualGUID(service, &IID_IHTMLWindow2)) {
-        Append(objects, "QueryService(IHTMLWindow2)\n");
-        if (objects->withPage)
-            return PageWindow_QueryInterface(&objects->window.iface, iid, out);
+        Log(o, "QueryService(IHTMLWindow2)");
+        if (o->withPage) return PageWindow_QueryInterface(&o->window.iface, iid, out);
     } else {
-        Append(objects, "QueryService(other)\n");
+        Log(o, "QueryService(other)");
     }
     return E_NOINTERFACE;
 }
 
-static IWebBrowserAppVtbl browserVtbl = {
-    .QueryInterface = Browser_QueryInterface,
-    .AddRef = Browser_AddRef,
-    .Release = Browser_Release,
-    .Navigate = Browser_Navigate,
-    .Refresh2 = Browser_Refresh2,
-    .put_StatusText = Browser_put_StatusText,
-    .put_Visible = Browser_put_Visible,
-};
-static IHTMLWindow2Vtbl windowVtbl = {
-    .QueryInterface = PageWindow_QueryInterface,
-    .AddRef = PageWindow_AddRef,
-    .Release = PageWindow_Release,
-    .get_document = PageWindow_get_document,
-    .open = PageWindow_open,
-};
-static IHTMLDocument2Vtbl documentVtbl = {
-    .QueryInterface = PageDocument_QueryInterface,
-    .AddRef = PageDocument_AddRef,
-    .Release = PageDocument_Release,
-    .get_location = PageDocument_get_location,
-};
-static IHTMLLocationVtbl locationVtbl = {
-    .QueryInterface = PageLocation_QueryInterface,
-    .AddRef = PageLocation_AddRef,
-    .Release = PageLocation_Release,
-    .put_href = PageLocation_put_href,
-    .get_href = PageLocation_get_href,
-};
-static IServiceProviderVtbl servicesVtbl = {
-    .QueryInterface = Services_QueryInterface,
-    .AddRef = Services_AddRef,
-    .Release = Services_Release,
-    .QueryService = Services_QueryService,
-};
+#define UNKNOWN_ENTRIES(Type) .QueryInterface = Type##_QueryInterface, .AddRef = Type##_AddRef, .Release = Type##_Release
+static IWebBrowserAppVtbl browserVtbl = {UNKNOWN_ENTRIES(Browser), .Navigate = Browser_Navigate,
+                                         .Refresh2 = Browser_Refresh2, .put_StatusText = Browser_put_StatusText,
+                                         .put_Visible = Browser_put_Visible};
+static IHTMLWindow2Vtbl windowVtbl = {UNKNOWN_ENTRIES(PageWindow), .get_document = PageWindow_get_document,
+                                      .open = PageWindow_open};
+static IHTMLDocument2Vtbl documentVtbl = {UNKNOWN_ENTRIES(PageDocument), .get_location = PageDocument_get_location};
+static IHTMLLocationVtbl locationVtbl = {UNKNOWN_ENTRIES(PageLocation), .get_href = PageLocation_get_href};
+static IServiceProviderVtbl servicesVtbl = {UNKNOWN_ENTRIES(Services), .QueryService = Services_QueryService};
 
 BrowserObjects* BrowserObjects_Create(BOOL withBrowser, BOOL withPage)
 {
-    BrowserObjects* objects = (BrowserObjects*)calloc(1, sizeof *objects);
-    if (!objects) abort();
-    objects->browser.iface.lpVtbl = &browserVtbl;
-    objects->browser.owner = objects;
-    objects->window.iface.lpVtbl = &windowVtbl;
-    objects->window.owner = objects;
-    objects->document.iface.lpVtbl = &documentVtbl;
-    objects->document.owner = objects;
-    objects->location.iface.lpVtbl = &locationVtbl;
-    objects->location.owner = objects;
-    objects->services.iface.lpVtbl = &servicesVtbl;
-    objects->services.owner = objects;
-    objects->withBrowser = withBrowser;
-    objects->withPage = withPage;
-    objects->openResult = S_OK;
-    Append(objects, "");
-    return objects;
+    BrowserObjects* o = (BrowserObjects*)calloc(1, sizeof *o);
+    if (!o) abort();
+    o->browser = (Browser){{&browserVtbl}, o};
+    o->window = (PageWindow){{&windowVtbl}, o};
+    o->document = (PageDocument){{&documentVtbl}, o};
+    o->location = (PageLocation){{&locationVtbl}, o};
+    o->services = (Services){{&servicesVtbl}, o};
+    o->withBrowser = withBrowser;
+    o->withPage = withPage;
+    return o;
 }
 
 void BrowserObjects_Destroy(BrowserObjects* objects)
@@ -296,18 +203,15 @@ void BrowserObjects_Destroy(BrowserObjects* objects)
 
 IServiceProvider* BrowserObjects_Services(BrowserObjects* objects) { return &objects->services.iface; }
 IWebBrowserApp* BrowserObjects_Browser(BrowserObjects* objects) { return &objects->browser.iface; }
+LONG BrowserObjects_References(BrowserObjects* objects) { return objects->references; }
 
 const char* BrowserObjects_TakeLog(BrowserObjects* objects)
 {
     free(objects->taken);
-    objects->taken = objects->log;
+    objects->taken = objects->log ? objects->log : strdup("");
     objects->log = NULL;
-    objects->logLength = 0;
-    Append(objects, "");
     return objects->taken;
 }
-
-LONG BrowserObjects_References(BrowserObjects* objects) { return objects->references; }
 
 void BrowserObjects_SetHref(BrowserObjects* objects, const wchar_t* href)
 {
@@ -315,19 +219,10 @@ void BrowserObjects_SetHref(BrowserObjects* objects, const wchar_t* href)
     objects->href = href ? SysAllocString(href) : NULL;
 }
 
-void BrowserObjects_FailHrefReads(BrowserObjects* objects, int count)
-{
-    objects->failingHrefReads = count;
-}
-
-void BrowserObjects_SetOpenResult(BrowserObjects* objects, HRESULT result)
-{
-    objects->openResult = result;
-}
+void BrowserObjects_FailHrefReads(BrowserObjects* objects, int count) { objects->failingHrefReads = count; }
+void BrowserObjects_SetOpenResult(BrowserObjects* objects, HRESULT result) { objects->openResult = result; }
 
 void BrowserObjects_QueueNavigateResult(BrowserObjects* objects, HRESULT result)
 {
-    const int capacity = (int)(sizeof objects->navigateResults / sizeof objects->navigateResults[0]);
-    if (objects->queuedNavigateResults < capacity)
-        objects->navigateResults[objects->queuedNavigateResults++] = result;
+    if (objects->queuedNavigateResults < 8) objects->navigateResults[objects->queuedNavigateResults++] = result;
 }

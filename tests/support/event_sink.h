@@ -14,8 +14,8 @@ public:
     EventSink() = default;
     virtual ~EventSink() = default;
 
-    // Events in arrival order: texts quoted (null for none), by-reference
-    // arguments prefixed with &.
+    // Events in arrival order: texts quoted (null for none, \uXXXX outside
+    // printable ASCII), by-reference arguments prefixed with &.
     std::vector<std::string> events;
     // Runs inside each event, after recording it.
     std::function<void(DISPID id, DISPPARAMS& params)> action;
@@ -30,17 +30,14 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
-                        VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argError) override;
 
 private:
     ULONG m_refs = 1;  // the test's own
 };
-
-// The text of one argument as the sinks record it.
-std::string DescribeArgument(const VARIANT& value);
 
 }  // namespace fexo::test

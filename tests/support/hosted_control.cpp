@@ -16,18 +16,13 @@ HostedControl::HostedControl(IServiceProvider* services, bool activate, bool any
     m_ole->SetClientSite(&container);
     if (!activate) return;
     RECT position = container.PositionRect();
-    m_ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(),
-                  &position);
+    m_ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(), &position);
     PumpMessages();
     if (!m_standin) return;
-    for (int i = 0; i < m_standin->Count(); ++i) {
-        const StandinEntry* entry = m_standin->Entry(i);
-        if (std::string(entry->call) == "NPP_New") m_instance = entry->instance;
-    }
+    for (int i = 0; i < m_standin->Count(); ++i)
+        if (std::string(m_standin->Entry(i)->call) == "NPP_New") m_instance = m_standin->Entry(i)->instance;
     m_standin->Reset();
 }
-
-HostedControl::~HostedControl() { Destroy(); }
 
 HWND HostedControl::Window() const
 {
@@ -70,11 +65,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
         PumpMessages();
     }
     return true;
-}
-
-void PumpFor(DWORD ms)
-{
-    PumpUntil([] { return false; }, ms);
 }
 
 }  // namespace fexo::test

@@ -14,9 +14,8 @@ namespace fexo::test {
 class HostedControl {
 public:
     // anyPlugin: the plugin need not be the stand-in (Standin() is then null).
-    explicit HostedControl(IServiceProvider* services = nullptr, bool activate = true,
-                           bool anyPlugin = false);
-    ~HostedControl();
+    explicit HostedControl(IServiceProvider* services = nullptr, bool activate = true, bool anyPlugin = false);
+    ~HostedControl() { Destroy(); }
     HostedControl(const HostedControl&) = delete;
     HostedControl& operator=(const HostedControl&) = delete;
 
@@ -28,7 +27,6 @@ public:
     std::string Journal() const { return m_standin->Journal(); }
     // put_SRC's result for `url`.
     HRESULT SetSource(const std::wstring& url);
-
     // Closes the container's hold and releases the control now; returns the
     // count Release answered.
     ULONG Destroy();
@@ -46,6 +44,6 @@ private:
 // returns the last answer of `done`.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000);
 // Pumps messages for `ms` milliseconds.
-void PumpFor(DWORD ms);
+inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 }  // namespace fexo::test

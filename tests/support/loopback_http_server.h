@@ -20,16 +20,9 @@ struct HttpResponse {
 
     int status;
     std::string body;
-    // For a redirect: the Location header (a path on this server or a full URL).
-    std::string location;
     // The body in pieces of this size with a pause after each (0: at once).
     size_t chunkSize = 0;
     DWORD chunkPauseMs = 0;
-    // The connection closes after this many body bytes, although the
-    // Content-Length announced the whole body.
-    size_t closeAfter = std::string::npos;
-    // After this many body bytes, the server waits until Resume() (or stop).
-    size_t pauseAfter = std::string::npos;
 };
 
 class LoopbackHttpServer {
@@ -41,27 +34,18 @@ public:
 
     void Serve(const std::string& path, HttpResponse response);
     // "http://127.0.0.1:<port>" followed by `path`.
-    std::string Url(const std::string& path) const;
+    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
     std::wstring WideUrl(const std::string& path) const;
-
     // The request targets received so far ("/a%20b.fexo"), in order.
     std::vector<std::string> Requests();
-    // Lets paused responses go on.
-    void Resume();
-    // Bytes of response bodies sent so far.
-    size_t BodyBytesSent() const { return m_bodyBytesSent; }
 
 private:
     void AcceptLoop();
-    void HandleConnection(SOCKET connection);
-    bool SendAll(SOCKET connection, const char* data, size_t length);
-    bool SendBody(SOCKET connection, const HttpResponse& response);
+    void Respond(SOCKET connection);
 
     SOCKET m_listener = INVALID_SOCKET;
     unsigned short m_port = 0;
     std::atomic<bool> m_stopping{false};
-    std::atomic<size_t> m_bodyBytesSent{0};
-    HANDLE m_resumed = nullptr;
     std::mutex m_lock;
     std::map<std::string, HttpResponse> m_responses;
     std::vector<std::string> m_requests;

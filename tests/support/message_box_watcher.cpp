@@ -2,16 +2,6 @@
 
 namespace fexo::test {
 
-namespace {
-// The identifier of a message box's text control.
-constexpr int kMessageBoxTextId = 0xFFFF;
-}  // namespace
-
-MessageBoxWatcher::MessageBoxWatcher(std::wstring caption)
-    : m_caption(std::move(caption)), m_thread([this] { Watch(); })
-{
-}
-
 MessageBoxWatcher::~MessageBoxWatcher()
 {
     m_stopping = true;
@@ -24,30 +14,21 @@ std::vector<SeenMessageBox> MessageBoxWatcher::Seen()
     return m_seen;
 }
 
-namespace {
-// The first box with that caption shown by this process: test programs that
-// run side by side under one Wine server see each other's windows.
-HWND FindOwnBox(const std::wstring& caption)
-{
-    HWND box = nullptr;
-    while ((box = FindWindowExW(nullptr, box, L"#32770", caption.c_str()))) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(box, &process);
-        if (process == GetCurrentProcessId()) return box;
-    }
-    return nullptr;
-}
-}  // namespace
-
 void MessageBoxWatcher::Watch()
 {
     HWND handled = nullptr;
     while (!m_stopping) {
-        HWND box = FindOwnBox(m_caption);
+        // Only this process's boxes: test programs that run side by side
+        // under one Wine server see each other's windows.
+        HWND box = nullptr;
+        DWORD process = 0;
+        while ((box = FindWindowExW(nullptr, box, L"#32770", m_caption.c_str())) &&
+               (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId())) {
+        }
         if (!box) handled = nullptr;
         if (box && box != handled && IsWindowVisible(box)) {
             wchar_t text[4096] = {};
-            GetDlgItemTextW(box, kMessageBoxTextId, text, 4096);
+            GetDlgItemTextW(box, 0xFFFF, text, 4096);  // the box's text control
             {
                 std::lock_guard<std::mutex> guard(m_lock);
                 m_seen.push_back({text, GetWindow(box, GW_OWNER)});

@@ -1,6 +1,6 @@
-// Finds the message boxes with a given caption that the thread under test
-// shows, notes their text and owner, and presses their OK button; it watches
-// from a thread of its own while the test thread sits in the box's loop.
+// Finds the message boxes with a given caption that this process shows,
+// notes their text and owner, and presses their OK button; it watches from a
+// thread of its own while the test thread sits in the box's loop.
 #pragma once
 #include <windows.h>
 #include <atomic>
@@ -18,7 +18,7 @@ struct SeenMessageBox {
 
 class MessageBoxWatcher {
 public:
-    explicit MessageBoxWatcher(std::wstring caption);
+    explicit MessageBoxWatcher(std::wstring caption) : m_caption(std::move(caption)), m_thread([this] { Watch(); }) {}
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;

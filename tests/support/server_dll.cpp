@@ -13,6 +13,7 @@ Function Export(const char* name)
     EXPECT_NE(address, nullptr) << name;
     return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
 }
+using Entry = HRESULT(WINAPI*)();
 }  // namespace
 
 HMODULE ServerDll::Handle()
@@ -26,30 +27,17 @@ HMODULE ServerDll::Handle()
 
 HRESULT ServerDll::GetClassObject(REFCLSID clsid, REFIID iid, void** out)
 {
-    using Fn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    return Export<Fn>("DllGetClassObject")(clsid, iid, out);
+    return Export<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject")(clsid, iid, out);
 }
 
-HRESULT ServerDll::CanUnloadNow()
-{
-    return Export<HRESULT(WINAPI*)()>("DllCanUnloadNow")();
-}
-
-HRESULT ServerDll::Register()
-{
-    return Export<HRESULT(WINAPI*)()>("DllRegisterServer")();
-}
-
-HRESULT ServerDll::Unregister()
-{
-    return Export<HRESULT(WINAPI*)()>("DllUnregisterServer")();
-}
+HRESULT ServerDll::CanUnloadNow() { return Export<Entry>("DllCanUnloadNow")(); }
+HRESULT ServerDll::Register() { return Export<Entry>("DllRegisterServer")(); }
+HRESULT ServerDll::Unregister() { return Export<Entry>("DllUnregisterServer")(); }
 
 HRESULT ServerDll::CreateControl(IUnknown* outer, REFIID iid, void** out)
 {
     IClassFactory* factory = nullptr;
-    HRESULT hr = GetClassObject(CLSID_FexoCtl, IID_IClassFactory,
-                                reinterpret_cast<void**>(&factory));
+    HRESULT hr = GetClassObject(CLSID_FexoCtl, IID_IClassFactory, reinterpret_cast<void**>(&factory));
     if (FAILED(hr)) return hr;
     hr = factory->CreateInstance(outer, iid, out);
     factory->Release();

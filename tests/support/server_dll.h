@@ -18,7 +18,6 @@ public:
     static HRESULT CanUnloadNow();
     static HRESULT Register();
     static HRESULT Unregister();
-
     // Creates a control through the class factory (outer may be null).
     static HRESULT CreateControl(IUnknown* outer, REFIID iid, void** out);
 };

@@ -11,8 +11,7 @@
 namespace fexo::test {
 
 struct WrittenBlock {
-    int32_t offset;
-    int32_t length;
+    int32_t offset, length;
     uint32_t crc;
 };
 

@@ -8,10 +8,7 @@ namespace fexo::test {
 inline std::string Bytes(std::size_t count, unsigned seed)
 {
     std::string bytes(count, '\0');
-    for (std::size_t i = 0; i < count; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        bytes[i] = static_cast<char>(seed >> 16);
-    }
+    for (char& byte : bytes) byte = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
     return bytes;
 }
 

@@ -7,6 +7,7 @@
 #include <olectl.h>
 #include <servprov.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fexo::test {
@@ -23,14 +24,13 @@ public:
 
     HWND HostWindow() const { return m_host; }
     RECT PositionRect() const { return m_position; }
-    void SetPositionRect(const RECT& position) { m_position = position; }
     void RefuseInPlaceActivation(bool refuse) { m_refuseActivation = refuse; }
     // The site answers IServiceProvider, passing every request to `services`,
     // only while services are offered (a plain container offers none).
     void OfferServices(IServiceProvider* services) { m_services = services; }
 
     // Calls in arrival order, as "Interface::Method"; TakeCalls empties the log.
-    std::vector<std::string> TakeCalls();
+    std::vector<std::string> TakeCalls() { return std::exchange(m_calls, {}); }
     IOleInPlaceActiveObject* ActiveObject() const { return m_activeObject; }
 
     // IUnknown: the container lives on the test's stack; counts are not used
@@ -40,58 +40,59 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
     ULONG References() const { return m_refs; }
 
-    // IOleClientSite
-    STDMETHODIMP SaveObject() override;
-    STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
-    STDMETHODIMP GetContainer(IOleContainer** container) override;
-    STDMETHODIMP ShowObject() override;
-    STDMETHODIMP OnShowWindow(BOOL show) override;
-    STDMETHODIMP RequestNewObjectLayout() override;
+    STDMETHODIMP SaveObject() override { return Log("ClientSite::SaveObject"); }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** out) override { return Log("ClientSite::GetMoniker", out, E_NOTIMPL); }
+    STDMETHODIMP GetContainer(IOleContainer** out) override { return Log("ClientSite::GetContainer", out, E_NOINTERFACE); }
+    STDMETHODIMP ShowObject() override { return Log("ClientSite::ShowObject"); }
+    STDMETHODIMP OnShowWindow(BOOL) override { return Log("ClientSite::OnShowWindow"); }
+    STDMETHODIMP RequestNewObjectLayout() override { return Log("ClientSite::RequestNewObjectLayout", E_NOTIMPL); }
 
-    // IOleWindow (site and frame)
-    STDMETHODIMP GetWindow(HWND* window) override;
-    STDMETHODIMP ContextSensitiveHelp(BOOL enterMode) override;
+    STDMETHODIMP GetWindow(HWND* window) override { *window = m_host; return Log("InPlaceSite::GetWindow"); }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
-    // IOleInPlaceSite
-    STDMETHODIMP CanInPlaceActivate() override;
-    STDMETHODIMP OnInPlaceActivate() override;
-    STDMETHODIMP OnUIActivate() override;
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                  LPRECT position, LPRECT clip,
-                                  LPOLEINPLACEFRAMEINFO frameInfo) override;
-    STDMETHODIMP Scroll(SIZE extent) override;
-    STDMETHODIMP OnUIDeactivate(BOOL undoable) override;
-    STDMETHODIMP OnInPlaceDeactivate() override;
-    STDMETHODIMP DiscardUndoState() override;
-    STDMETHODIMP DeactivateAndUndo() override;
-    STDMETHODIMP OnPosRectChange(LPCRECT position) override;
+    STDMETHODIMP CanInPlaceActivate() override { return Log("InPlaceSite::CanInPlaceActivate", m_refuseActivation ? S_FALSE : S_OK); }
+    STDMETHODIMP OnInPlaceActivate() override { return Log("InPlaceSite::OnInPlaceActivate"); }
+    STDMETHODIMP OnUIActivate() override { return Log("InPlaceSite::OnUIActivate"); }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override;
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return Log("InPlaceSite::OnUIDeactivate"); }
+    STDMETHODIMP OnInPlaceDeactivate() override { return Log("InPlaceSite::OnInPlaceDeactivate"); }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return Log("InPlaceSite::OnPosRectChange"); }
 
-    // IOleControlSite
-    STDMETHODIMP OnControlInfoChanged() override;
-    STDMETHODIMP LockInPlaceActive(BOOL lock) override;
-    STDMETHODIMP GetExtendedControl(IDispatch** control) override;
-    STDMETHODIMP TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override;
-    STDMETHODIMP TranslateAccelerator(MSG* msg, DWORD modifiers) override;
-    STDMETHODIMP OnFocus(BOOL gotFocus) override;
-    STDMETHODIMP ShowPropertyFrame() override;
+    STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
+    STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
+    STDMETHODIMP GetExtendedControl(IDispatch** out) override { return Log(nullptr, out, E_NOTIMPL); }
+    STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
+    STDMETHODIMP OnFocus(BOOL got) override { return Log(got ? "ControlSite::OnFocus(TRUE)" : "ControlSite::OnFocus(FALSE)"); }
+    STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
 
-    // IOleInPlaceUIWindow / IOleInPlaceFrame
-    STDMETHODIMP GetBorder(LPRECT border) override;
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS widths) override;
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS widths) override;
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR name) override;
-    STDMETHODIMP InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override;
-    STDMETHODIMP SetMenu(HMENU shared, HOLEMENU ole, HWND active) override;
-    STDMETHODIMP RemoveMenus(HMENU shared) override;
-    STDMETHODIMP SetStatusText(LPCOLESTR text) override;
-    STDMETHODIMP EnableModeless(BOOL enable) override;
-    STDMETHODIMP TranslateAccelerator(LPMSG msg, WORD id) override;
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return Log("Frame::SetBorderSpace"); }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override;
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
-    // IServiceProvider
     STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override;
 
 protected:
-    void Log(const char* call) { m_calls.emplace_back(call); }
+    // Logs `call` (unless null), empties the out pointer, answers `result`.
+    template <class T = void>
+    HRESULT Log(const char* call, T** out = nullptr, HRESULT result = S_OK)
+    {
+        if (call) m_calls.emplace_back(call);
+        if (out) *out = nullptr;
+        return result;
+    }
+    HRESULT Log(const char* call, HRESULT result) { return Log<void>(call, nullptr, result); }
 
 private:
     HWND m_host = nullptr;

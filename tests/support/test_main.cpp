@@ -7,7 +7,7 @@ int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     OleInitialize(nullptr);
-    int result = RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
     OleUninitialize();
     return result;
 }

@@ -6,6 +6,7 @@
 #include <urlmon.h>
 #include <functional>
 #include <utility>
+#include "static_class_factory.h"
 
 namespace fexo::test {
 
@@ -13,14 +14,11 @@ class TestProtocol : public IInternetProtocol {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IInternetProtocolRoot) ||
-            IsEqualIID(iid, IID_IInternetProtocol)) {
-            *out = static_cast<IInternetProtocol*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IInternetProtocolRoot) ||
+                           IsEqualIID(iid, IID_IInternetProtocol);
+        *out = known ? static_cast<IInternetProtocol*>(this) : nullptr;
+        if (known) AddRef();
+        return known ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override
@@ -29,7 +27,6 @@ public:
         if (!refs) delete this;
         return refs;
     }
-
     STDMETHODIMP Continue(PROTOCOLDATA*) override { return S_OK; }
     STDMETHODIMP Abort(HRESULT, DWORD) override { return S_OK; }
     STDMETHODIMP Terminate(DWORD) override { return S_OK; }
@@ -47,22 +44,10 @@ private:
 };
 
 // The class object behind a test scheme: one new protocol per binding, made
-// by the test's function.  It lives on the test's stack.
-class TestProtocolFactory : public IClassFactory {
+// by the test's function.
+class TestProtocolFactory : public StaticClassFactory {
 public:
     explicit TestProtocolFactory(std::function<TestProtocol*()> make) : m_make(std::move(make)) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override
     {
         *out = nullptr;
@@ -72,7 +57,6 @@ public:
         protocol->Release();
         return hr;
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
 private:
     std::function<TestProtocol*()> m_make;

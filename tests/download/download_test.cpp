@@ -1,0 +1,268 @@
+// Document streams into the stand-in plugin, compared as whole journals:
+// "file://" documents read from disk in blocks of 4096 bytes, and network
+// documents fed notification by notification through a protocol handler the
+// test registers for its own scheme.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <urlmon.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+#include "hosted_control.h"
+#include "message_box_watcher.h"
+#include "stream_journal.h"
+#include "test_bytes.h"
+#include "test_protocol.h"
+
+using namespace fexo::test;
+
+namespace {
+
+std::string Narrow(const std::wstring& text)  // ASCII only
+{
+    return std::string(text.begin(), text.end());
+}
+
+// Holds the sink the URL machinery gives it; the test reports through it.
+class DrivenProtocol final : public TestProtocol {
+public:
+    STDMETHODIMP Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo, DWORD,
+                       HANDLE_PTR) override
+    {
+        BINDINFO info{};
+        info.cbSize = sizeof info;
+        bindInfo->GetBindInfo(&flags, &info);
+        seen = Narrow(url) + " verb=" + std::to_string(info.dwBindVerb);
+        ReleaseBindInfo(&info);
+        (m_sink = sink)->AddRef();
+        sink->ReportProgress(BINDSTATUS_MIMETYPEAVAILABLE, L"application/octet-stream");
+        return S_OK;
+    }
+    STDMETHODIMP Abort(HRESULT, DWORD) override { return ++aborts, S_OK; }
+    STDMETHODIMP Terminate(DWORD) override
+    {
+        if (m_sink) m_sink->Release();
+        m_sink = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override
+    {
+        const size_t count = std::min<size_t>(size, m_data.size() - m_position);
+        memcpy(buffer, m_data.data() + m_position, count);
+        m_position += count;
+        *read = static_cast<ULONG>(count);
+        return count ? S_OK : m_complete ? S_FALSE : E_PENDING;
+    }
+    // More bytes are there; the notification tells the cumulative size.
+    void Feed(const std::string& bytes, DWORD bscf)
+    {
+        m_data += bytes;
+        m_complete = (bscf & BSCF_LASTDATANOTIFICATION) != 0;
+        if (m_sink) m_sink->ReportData(bscf, static_cast<ULONG>(m_data.size()), 0);
+        PumpMessages();
+    }
+    void End(HRESULT result)
+    {
+        if (m_sink) m_sink->ReportResult(result, 0, nullptr);
+        PumpMessages();
+    }
+
+    std::string seen;
+    DWORD flags = 0;
+    int aborts = 0;
+
+private:
+    IInternetProtocolSink* m_sink = nullptr;
+    std::string m_data;
+    size_t m_position = 0;
+    bool m_complete = false;
+};
+
+// {8D2C61B4-3E5A-4F07-B1C9-6A7E0D2F4B58}
+const CLSID kDrivenProtocol = {0x8d2c61b4, 0x3e5a, 0x4f07, {0xb1, 0xc9, 0x6a, 0x7e, 0x0d, 0x2f, 0x4b, 0x58}};
+
+class Download : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(CoInternetGetSession(0, &session, 0), S_OK);
+        ASSERT_EQ(session->RegisterNameSpace(&factory, kDrivenProtocol, L"driven", 0, nullptr, 0), S_OK);
+        wchar_t current[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, current);
+        directory = std::wstring(current) + L"\\local_files";
+        CreateDirectoryW(directory.c_str(), nullptr);
+        for (wchar_t& c : directory) c = c == L'\\' ? L'/' : c;
+    }
+    void TearDown() override
+    {
+        hosted.Destroy();
+        for (DrivenProtocol* protocol : protocols) protocol->Release();
+        session->UnregisterNameSpace(&factory, L"driven");
+        session->Release();
+    }
+
+    // The protocol of the n-th binding, once it has started.
+    DrivenProtocol& Protocol(size_t n)
+    {
+        EXPECT_TRUE(PumpUntil([&] { return protocols.size() > n && !protocols[n]->seen.empty(); }, 5000));
+        return *protocols.at(n);
+    }
+
+    std::string Announced(int stream, const std::string& url)
+    {
+        return "NPP_NewStream(stream=" + std::to_string(stream) + " type=\"image/vnd.fexo\" url=\"" +
+               url + "\" end=0 lastmodified=0 notifyData=null seekable=0)\n";
+    }
+    // One NPP_Write of `length` bytes of `bytes` from `from`, at stream offset `offset`.
+    std::string Written(int stream, const std::string& bytes, int offset, int from, int length)
+    {
+        char crc[16];
+        snprintf(crc, sizeof crc, "0x%08x", hosted.Standin()->Checksum(bytes.data() + from, length));
+        const std::string s = "stream=" + std::to_string(stream);
+        return "NPP_WriteReady(" + s + ")\nNPP_Write(" + s + " offset=" + std::to_string(offset) +
+               " length=" + std::to_string(length) + " crc=" + crc + ")\n";
+    }
+    std::string Expand(const std::string& pattern)
+    {
+        std::string text = pattern;
+        return text.replace(text.find("%s"), 2, Narrow(directory));
+    }
+    // The plugin's own request for a document, streamed into its instance.
+    NPError GetUrl(const std::string& url)
+    {
+        return hosted.Standin()->BrowserFuncs()->geturl(hosted.Instance(), url.c_str(), nullptr);
+    }
+    std::string Ended(int stream) { return "NPP_DestroyStream(stream=" + std::to_string(stream) + " reason=0)\n"; }
+
+    IInternetSession* session = nullptr;
+    std::vector<DrivenProtocol*> protocols;
+    TestProtocolFactory factory{[this] {
+        protocols.push_back(new DrivenProtocol());
+        protocols.back()->AddRef();
+        return protocols.back();
+    }};
+    std::wstring directory;
+    HostedControl hosted;
+};
+
+// Blocks of 4096 bytes at their offsets, whatever the plugin answers: a
+// refusal (0) counts as taken, a failure (-1) drops the rest of the block,
+// a claim beyond the offer counts as the offer.  The address is decoded for
+// the stream and the path (%C3%A9: two characters, four bytes of UTF-8).
+TEST_F(Download, LocalFilesArriveInBlocksOf4096)
+{
+    struct Block { int offset, from, length; };
+    const struct {
+        const wchar_t* name;
+        const char* address;
+        const char* streamUrl;
+        size_t size;
+        std::vector<int32_t> ready, written;
+        std::vector<Block> blocks;
+    } kFiles[] = {
+        {L"empty.fexo", "file:///%s/empty.fexo", "file:///%s/empty.fexo", 0, {}, {}, {}},
+        {L"ten.fexo", "file:///%s/ten.fexo", "file:///%s/ten.fexo", 10000, {}, {},
+         {{0, 0, 4096}, {4096, 4096, 4096}, {8192, 8192, 1808}}},
+        {L"a b\x00C3\x00A9.fexo", "FILE:///%s/a%20b%C3%A9.fexo?page=2",
+         "FILE:///%s/a b\\xc3\\x83\\xc2\\xa9.fexo?page=2", 100, {}, {}, {{0, 0, 100}}},
+        {L"refused.fexo", "file:///%s/refused.fexo", "file:///%s/refused.fexo", 9000, {0, 0, 0},
+         {0, 0, 0}, {{0, 0, 0}, {4096, 4096, 0}, {8192, 8192, 0}}},
+        {L"partial.fexo", "file:///%s/partial.fexo", "file:///%s/partial.fexo", 10000,
+         {1000, NP_MAXREADY, NP_MAXREADY, 500}, {600, 3496, -1, 9999},
+         {{0, 0, 1000}, {600, 600, 3496}, {4096, 4096, 4096}, {4096, 8192, 500}, {4596, 8692, 1308}}},
+    };
+    const StandinControl* standin = hosted.Standin();
+    for (const auto& file : kFiles) {
+        const std::string bytes = Bytes(file.size, static_cast<unsigned>(file.size));
+        HANDLE handle = CreateFileW((directory + L"/" + file.name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD done = 0;
+        WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        CloseHandle(handle);
+        standin->Reset();
+        for (int32_t ready : file.ready) standin->QueueResult("NPP_WriteReady", ready);
+        for (int32_t written : file.written) standin->QueueResult("NPP_Write", written);
+        std::string expected = Announced(1, Expand(file.streamUrl));
+        for (const Block& block : file.blocks)
+            expected += Written(1, bytes, block.offset, block.from, block.length);
+        EXPECT_EQ(GetUrl(Expand(file.address)), NPERR_NO_ERROR);
+        EXPECT_EQ(hosted.Journal(), expected + Ended(1)) << file.address;
+    }
+}
+
+// A file that cannot be opened (also as a UNC path) is shown in a box owned
+// by the control's top-level window; the plugin then gets an empty instance
+// and its announced stream is never ended.  The decoded address is cut at
+// 2083 characters.
+TEST_F(Download, MissingFileIsShownAndTheInstanceReset)
+{
+    const std::string url = Expand("file:///%s/missing%C3%A9") + std::string(3000, 'x');
+    std::vector<SeenMessageBox> seen;
+    {
+        MessageBoxWatcher watcher(L"Failed to open");
+        EXPECT_EQ(GetUrl(url), NPERR_NO_ERROR);
+        seen = watcher.Seen();
+    }
+    const std::string cut = Expand("file:///%s/missing\\xc3\\x83\\xc2\\xa9");
+    const size_t kept = 2083 - (directory.size() + 18);
+    EXPECT_EQ(hosted.Journal(), Announced(1, cut + std::string(kept, 'x')) + "NPP_Destroy(save=ptr)\n"
+              "NPP_New(type=\"image/vnd.fexo\" mode=1 argc=0 saved=null)\n"
+              "NPP_SetWindow(window=ptr x=0 y=0 width=0 height=0 clip=0,0,0,0)\n");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, directory + L"/missing\x00C3\x00A9" + std::wstring(kept, L'x'));
+    EXPECT_EQ(seen[0].owner, hosted.container.HostWindow());
+}
+
+// The URL machinery holds the first bytes back until it has seen enough of
+// them to tell their type: the first piece is larger than that.
+const std::string kFirst = Bytes(4096, 7);
+
+// Each notification writes the bytes beyond those read before, into the
+// stream of its own download, also after the instance was re-created for a
+// new document; every end, failed or not, is NPRES_DONE.  The machinery is
+// asked for an asynchronous GET of the address as given, undecoded, with the
+// cache allowed (no BINDF_GETNEWESTVERSION or BINDF_NOWRITECACHE).
+TEST_F(Download, NetworkBlocksGoToTheirOwnStreamInOrder)
+{
+    EXPECT_EQ(hosted.SetSource(L"driven:one%20%C3%A9"), S_OK);
+    DrivenProtocol& one = Protocol(0);
+    EXPECT_EQ(one.seen, "driven:one%20%C3%A9 verb=0");
+    EXPECT_EQ(one.flags, static_cast<DWORD>(BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE | BINDF_NEEDFILE |
+                                            BINDF_FROMURLMON));
+    one.Feed(kFirst, BSCF_FIRSTDATANOTIFICATION);
+    EXPECT_EQ(hosted.SetSource(L"driven:two"), S_OK);
+    DrivenProtocol& two = Protocol(1);
+    one.Feed("hello", BSCF_INTERMEDIATEDATANOTIFICATION);
+    two.Feed(kFirst, BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION);
+    two.End(INET_E_DOWNLOAD_FAILURE);
+    one.Feed("!", BSCF_LASTDATANOTIFICATION);
+    one.End(S_OK);
+    const std::string hello = kFirst + "hello!";
+    EXPECT_EQ(hosted.Journal(),
+              Announced(1, "driven:one \\xc3\\x83\\xc2\\xa9") + Written(1, hello, 0, 0, 4096) +
+                  "NPP_Destroy(save=ptr)\nNPP_New(type=\"image/vnd.fexo\" mode=1 argc=8 SCROLLBARS=\"TRUE\" "
+                  "CACHE=\"FALSE\" FRAME=\"TRUE\" KEYBOARD=\"TRUE\" LINKS=\"TRUE\" LOGO=\"TRUE\" "
+                  "POSTERROR=\"TRUE\" ROTATE=\"0\" saved=null)\n"
+                  "NPP_SetWindow(window=ptr x=0 y=0 width=0 height=0 clip=0,0,0,0)\n" +
+                  Announced(2, "driven:two") + Written(1, hello, 4096, 4096, 5) + Written(2, kFirst, 0, 0, 4096) +
+                  Ended(2) + Written(1, hello, 4101, 4101, 1) + Ended(1));
+}
+
+// A control released mid-download aborts it, after its instance is gone: no
+// end, nor anything the aborted binding still reports, reaches the plugin.
+// Bindings that end inside their start (a relative address with no page to
+// resolve it, one the machinery cannot parse) leave the control usable.
+TEST_F(Download, ReleasedControlAbortsItsDownload)
+{
+    for (const wchar_t* early : {L"doc.fexo", L"foo:bar", L"driven:running"}) EXPECT_EQ(hosted.SetSource(early), S_OK);
+    DrivenProtocol& running = Protocol(0);
+    running.Feed(kFirst, BSCF_FIRSTDATANOTIFICATION);
+    hosted.Standin()->Reset();
+    EXPECT_EQ(hosted.Destroy(), 0u);
+    running.Feed("more", BSCF_LASTDATANOTIFICATION);
+    running.End(S_OK);
+    EXPECT_EQ(hosted.Journal(), "NPP_Destroy(save=ptr)\n");
+    EXPECT_EQ(running.aborts, 1);
+}
+
+}  // namespace
