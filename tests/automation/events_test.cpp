@@ -1,248 +1,179 @@
-// The plugin's notifications, as the stand-in delivers them through the
-// callbacks the control registered: what the control stores and which
-// events its sinks receive.
-#include "control_fixture.h"
-#include <cstring>
-#include <memory>
+// The plugin's notifications through the callbacks the control registered:
+// what the control keeps and which events its sinks hear; the connection
+// point's cookies; and notifications and calls while memory runs out.
+#include <utility>
+#include "automation.h"
 #include "event_sink.h"
+#include "failing_allocator.h"
 
 using namespace fexo::test;
 using Events = std::vector<std::string>;
 
 namespace {
 
-class PluginEvents : public ControlFixture {
-protected:
-    void SetUp() override
-    {
-        RegisterServerOnce();
-        ControlFixture::SetUp();
-        Activate();
-        cookie = sink.Advise(control);
-        ASSERT_EQ(cookie, 1u);
-    }
-    void TearDown() override
-    {
-        if (cookie) sink.Unadvise(control, cookie);
-        ControlFixture::TearDown();
-        EXPECT_EQ(sink.References(), 1u);
-    }
-
-    void Event(const char* name, const char* text, int32_t value1, int32_t value2)
-    {
-        Callbacks().event(instance, name, text, 0x11111111, 0x22222222, value1, value2);
-    }
-    void Click(const char* url, const char* target, const char* comment, int32_t flag)
-    {
-        Callbacks().complexEvent(instance, "HyperlinkClickEvent", url, target, comment, 1, 2, 3, 4,
-                                 5, flag);
-    }
-    std::wstring Read(HRESULT (STDMETHODCALLTYPE IFexoCtl::*get)(BSTR*))
-    {
-        BSTR value = nullptr;
-        EXPECT_EQ((control->*get)(&value), S_OK);
-        std::wstring text = value ? value : L"<null>";
-        SysFreeString(value);
-        return text;
-    }
-    EventSink sink;
-    DWORD cookie = 0;
+struct Notification {
+    const char* name;
+    const char* text;  // ANSI
+    int32_t value1, value2;
+    const char* fired;  // null: nothing
 };
 
-TEST_F(PluginEvents, EveryNameOfTheTableStoresAndFires)
-{
-    Event("pagechange", nullptr, 12, 0);
-    Event("ZoomChange", "150%", 0, 0);
-    Event("DisplayModeChange", nullptr, 0, 1);
-    Event("DisplayModeChange", nullptr, 0, 7);
-    Event("DisplayModeChange", nullptr, 0, 65536);
-    Event("BackForwardChange", nullptr, 1, 65535);
-    Event("SCROLLEVENT", "h", 0, 0);
-    Event("LayoutChange", "2up", 0, 0);
-    Event("LayoutChange", nullptr, 0, 0);
-    EXPECT_EQ(sink.events,
-              (Events{"PageChange(12)", "ZoomChange(\"150%\")", "DisplayModeChange(\"BW\")",
-                      "DisplayModeChange(\"\")", "DisplayModeChange(\"COLOR\")",
-                      "BackForwardChange(\"1,-1\")", "ScrollEvent(\"h\")", "LayoutChange(\"2up\")",
-                      "LayoutChange(null)"}));
-    EXPECT_EQ(Journal(), "") << "the plugin is not called back";
-}
+const Notification kNotifications[] = {
+    {"pagechange", nullptr, 12, 0, "PageChange(12)"},
+    {"ZoomChange", "fit\xe9", 0, 0, "ZoomChange(\"fit\\u00e9\")"},
+    {"DisplayModeChange", nullptr, 0, 1, "DisplayModeChange(\"BW\")"},
+    {"DisplayModeChange", nullptr, 0, 7, "DisplayModeChange(\"\")"},
+    {"DISPLAYMODECHANGE", nullptr, 0, 65536 + 3, "DisplayModeChange(\"FORE\")"},
+    {"BackForwardChange", nullptr, 1, 65535, "BackForwardChange(\"1,-1\")"},
+    {"ScrollEvent", "h\xe9", 0, 0, "ScrollEvent(\"h\\u00e9\")"},
+    {"LayoutChange", "2\xfcp", 0, 0, "LayoutChange(\"2\\u00fcp\")"},
+    {"PageLoaded", "x", 1, 1, nullptr},
+    {"PageChanged", "x", 1, 1, nullptr},
+};
 
-// A new window makes a new instance from the stored values.
-TEST_F(PluginEvents, StoredValuesReachTheNextInstance)
-{
-    Event("PageChange", nullptr, -5, 0);
-    Event("ZoomChange", "width", 0, 0);
-    Event("DisplayModeChange", nullptr, 0, 3);
-    Event("LayoutChange", "2up", 0, 0);
-    IOleInPlaceObject* inPlace = nullptr;
-    ASSERT_EQ(ole->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)), S_OK);
-    ASSERT_EQ(inPlace->InPlaceDeactivate(), S_OK);
-    inPlace->Release();
-    ClearJournal();
-    RECT position = container.PositionRect();
-    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(),
-                          &position),
-              S_OK);
-    PumpMessages();
-    const std::string journal = Journal();
-    for (const char* stored : {"MODE=\"FORE\"", "PAGE=\"-5\"", "ZOOM=\"width\"", "LAYOUT=\"2up\""})
-        EXPECT_NE(journal.find(stored), std::string::npos) << stored << " in " << journal;
-}
+class PluginEvents : public Automation {
+protected:
+    const StandinCallbacks& callbacks = *standin->Callbacks();
+    void Click(const char* url, const char* target, const char* comment, int32_t flag)
+    {
+        callbacks.complexEvent(instance, "HyperlinkClickEvent", url, target, comment, 1, 2, 3, 4, 5,
+                               flag);
+    }
+};
 
-TEST_F(PluginEvents, PageLoadedAndUnknownNamesFireNothing)
+TEST_F(PluginEvents, EveryNotificationStoresAndFiresWhatItsRowSays)
 {
-    Event("PageLoaded", "x", 1, 1);
-    Event("PageChanged", "x", 1, 1);
-    Event(nullptr, "x", 1, 1);
-    Callbacks().complexEvent(instance, "Hyperlink", "u", "t", "c", 0, 0, 0, 0, 0, 1);
-    EXPECT_EQ(sink.events, Events{});
-    EXPECT_EQ(Journal(), "");
-}
-
-TEST_F(PluginEvents, NotificationsWithoutAControlAreIgnored)
-{
-    NPP_t orphan = {nullptr, nullptr};
-    Callbacks().event(nullptr, "PageChange", nullptr, 0, 0, 1, 0);
-    Callbacks().event(&orphan, "PageChange", nullptr, 0, 0, 1, 0);
-    Callbacks().error(nullptr, "e");
-    Callbacks().error(&orphan, "e");
-    Callbacks().complexEvent(&orphan, "HyperlinkClickEvent", "u", "t", "c", 0, 0, 0, 0, 0, 1);
-    PasswordRequest request{3, "http://x/", "user", "pass"};
-    int32_t result = 77;
-    Callbacks().password(&orphan, &request, &result);
-    EXPECT_EQ(request.userId[0], 0);
-    EXPECT_EQ(request.password[0], 0);
-    EXPECT_EQ(result, 77) << "untouched";
-    Callbacks().password(instance, nullptr, &result);
-    EXPECT_EQ(sink.events, Events{});
-    EXPECT_EQ(Journal(), "");
-}
-
-TEST_F(PluginEvents, ErrorsAreReportedWhateverPostErrorSays)
-{
+    EventSink sink;
+    ASSERT_EQ(sink.Advise(control), 1u);
+    Events fired;
+    for (const Notification& n : kNotifications) {
+        callbacks.event(instance, n.name, n.text, 0x11111111, 0x22222222, n.value1, n.value2);
+        if (n.fired) fired.push_back(n.fired);
+    }
     ASSERT_EQ(control->put_PostError(0), S_OK);
-    Callbacks().error(instance, "Broken \xe9");
-    Callbacks().error(instance, nullptr);
+    callbacks.error(instance, "Broken \xe9");
+    fired.push_back("PlugInError(\"Broken \\u00e9\")");
+    EXPECT_EQ(sink.events, fired);
     BSTR last = nullptr;
     EXPECT_EQ(control->GetLastFexoError(&last), S_OK);
-    EXPECT_EQ(last, nullptr) << "an absent message";
-    Callbacks().error(instance, "Broken");
-    EXPECT_EQ(control->GetLastFexoError(&last), S_OK);
-    EXPECT_STREQ(last, L"Broken");
+    EXPECT_STREQ(last, L"Broken \u00e9");
     SysFreeString(last);
-    ASSERT_EQ(sink.events.size(), 3u);
-    EXPECT_EQ(sink.events[1], "PlugInError(null)");
-    EXPECT_EQ(sink.events[2], "PlugInError(\"Broken\")");
+    sink.Unadvise(control, 1);
+    EXPECT_EQ(Reactivate(),
+              "type=\"image/vnd.fexo\" mode=1 argc=11 SCROLLBARS=\"TRUE\" CACHE=\"FALSE\" "
+              "FRAME=\"TRUE\" KEYBOARD=\"TRUE\" LINKS=\"TRUE\" LOGO=\"TRUE\" POSTERROR=\"FALSE\" "
+              "MODE=\"FORE\" PAGE=\"12\" ZOOM=\"fit\\xe9\" LAYOUT=\"2\\xfcp\" saved=null");
 }
 
-TEST_F(PluginEvents, HyperlinkClickFollowsTheFlagWithoutHandlers)
+// Handlers change the click's variables in slot order and answer a
+// credential request by writing the password.
+TEST_F(PluginEvents, HandlersRedirectCancelAndAnswer)
 {
-    sink.Unadvise(control, cookie);
-    cookie = 0;
-    Click("http://a/", "_top", "c", 1);
-    Click("http://b/", nullptr, nullptr, 256);  // low byte 0
-    Click("http://\xff/", "_top", "\xc3(", 1);     // not UTF-8: no text
-    EXPECT_EQ(Journal(), "fexop_DoHyperlink(url=\"http://a/\" target=\"_top\" comment=\"c\")\n"
-                         "fexop_DoHyperlink(url=null target=\"_top\" comment=null)\n");
-}
-
-TEST_F(PluginEvents, HyperlinkClickHandlersSeeAndChangeTheSameVariablesInOrder)
-{
-    EventSink second;
-    ASSERT_EQ(second.Advise(control), 2u);
-    sink.action = [](DISPID, DISPPARAMS& params) {
-        // Arguments lie last first: comment, target, url, follow.
-        *V_BOOLREF(&params.rgvarg[3]) = VARIANT_TRUE;
+    EventSink first, second;
+    ASSERT_EQ(first.Advise(control) + second.Advise(control), 3u);
+    first.action = [&](DISPID id, DISPPARAMS& params) {
+        if (id == 11) control->put_Password(Text(L"p\u00e9"));
+        if (id != 8) return;
+        *V_BOOLREF(&params.rgvarg[3]) = VARIANT_TRUE;  // arguments lie last first
         SysFreeString(*V_BSTRREF(&params.rgvarg[2]));
-        *V_BSTRREF(&params.rgvarg[2]) = SysAllocString(L"http://new/\u00e9");
+        *V_BSTRREF(&params.rgvarg[2]) = SysAllocString(L"http://n\u00e9w/");
     };
-    Click("http://old/", "frame", nullptr, 0);
-    EXPECT_EQ(sink.events, Events{"HyperlinkClick(&0, &\"http://old/\", &\"frame\", &null)"});
-    EXPECT_EQ(second.events,
-              Events{"HyperlinkClick(&-1, &\"http://new/\\u00e9\", &\"frame\", &null)"});
-    EXPECT_EQ(Journal(),
-              "fexop_DoHyperlink(url=\"http://new/\\xc3\\xa9\" target=\"frame\" comment=null)\n");
-
-    ClearJournal();
-    second.action = [](DISPID, DISPPARAMS& params) {
-        *V_BOOLREF(&params.rgvarg[3]) = VARIANT_FALSE;
+    Click("http://old/", "fr\xc3\xa9me", nullptr, 256);  // the low byte: false
+    second.action = [](DISPID id, DISPPARAMS& params) {
+        if (id == 8) *V_BOOLREF(&params.rgvarg[3]) = VARIANT_FALSE;
     };
-    sink.action = nullptr;
     Click("http://x/", "", "\xc3\xa9", 1);
-    EXPECT_EQ(sink.events.back(), "HyperlinkClick(&-1, &\"http://x/\", &\"\", &\"\\u00e9\")");
-    EXPECT_EQ(Journal(), "") << "a handler cancelled the click";
-    second.Unadvise(control, 2);
-    EXPECT_EQ(second.References(), 1u);
-}
-
-TEST_F(PluginEvents, AFailingSinkDoesNotStopTheOthers)
-{
-    EventSink second;
-    ASSERT_EQ(second.Advise(control), 2u);
-    sink.invokeResult = DISP_E_MEMBERNOTFOUND;
-    Event("ZoomChange", "fit", 0, 0);
-    EXPECT_EQ(sink.events, Events{"ZoomChange(\"fit\")"});
-    EXPECT_EQ(second.events, Events{"ZoomChange(\"fit\")"});
-    second.Unadvise(control, 2);
-}
-
-TEST_F(PluginEvents, CredentialRequestsAnswerWhetherAHandlerSentCredentials)
-{
     PasswordRequest request{2, "http://doc/\xc3\xa9", "user", "pass"};
-    int32_t result = -1;
-    Callbacks().password(instance, &request, &result);
-    EXPECT_EQ(result, 0) << "nobody answered";
-    EXPECT_EQ(request.userId[0], 0);
-    EXPECT_EQ(request.password[0], 0);
-    const int regId = static_cast<int>(reinterpret_cast<uintptr_t>(control));
-    EXPECT_EQ(sink.events,
-              Events{"RequestPassword(\"http://doc/\\u00e9\", " + std::to_string(regId) + ", 2)"});
+    int32_t answered = -1;
+    callbacks.password(instance, &request, &answered);
+    EXPECT_EQ(answered, 4) << "the sink table's capacity";
+    EXPECT_EQ(request.userId[0] + request.password[0], 0);
+    first.action = nullptr;
+    control->put_UserId(Text(L"early"));  // forgotten by the next request
+    callbacks.password(nullptr, &request, &answered);
+    callbacks.password(instance, &request, &answered);
+    EXPECT_EQ(answered, 0);
 
-    ClearJournal();
-    sink.action = [&](DISPID, DISPPARAMS&) {
-        BSTR password = SysAllocString(L"pw");
-        control->put_Password(password);
-        SysFreeString(password);
-    };
-    request.documentUrl = "http://\xc3(";  // not UTF-8: no text
-    Callbacks().password(instance, &request, &result);
-    EXPECT_EQ(result, 4) << "the sink table's capacity";
-    EXPECT_EQ(Journal(),
-              "fexop_SetProperty(name=\"PASSWORD\" text=\"pw\" number=0 integer=0 "
-              "short=0 flag=0)\n");
-    EXPECT_EQ(sink.events.back(), "RequestPassword(null, " + std::to_string(regId) + ", 2)");
-
-    // A write outside a request is forgotten by the next request.
-    sink.action = nullptr;
-    BSTR user = SysAllocString(L"me");
-    control->put_UserId(user);
-    SysFreeString(user);
-    Callbacks().password(instance, &request, &result);
-    EXPECT_EQ(result, 0);
-    Callbacks().password(instance, &request, nullptr);
+    EXPECT_EQ(first.events[0], "HyperlinkClick(&0, &\"http://old/\", &\"fr\\u00e9me\", &null)");
+    const std::string asked = "RequestPassword(\"http://doc/\\u00e9\", " +
+                              std::to_string(int(reinterpret_cast<uintptr_t>(control))) + ", 2)";
+    EXPECT_EQ(second.events,
+              (Events{"HyperlinkClick(&-1, &\"http://n\\u00e9w/\", &\"fr\\u00e9me\", &null)",
+                      "HyperlinkClick(&-1, &\"http://n\\u00e9w/\", &\"\", &\"\\u00e9\")", asked,
+                      asked}));
+    EXPECT_EQ(Journal(), "fexop_DoHyperlink(url=\"http://n\\xc3\\xa9w/\" target=\"fr\\xc3\\xa9me\" "
+                         "comment=null)\n"
+                         "fexop_SetProperty(name=\"PASSWORD\" text=\"p\\xe9\" number=0 integer=0 "
+                         "short=0 flag=0)\n"
+                         "fexop_SetProperty(name=\"USERID\" text=\"early\" number=0 integer=0 "
+                         "short=0 flag=0)\n");
+    first.Unadvise(control, 1);
+    second.Unadvise(control, 2);
 }
 
-TEST_F(PluginEvents, CredentialResultGrowsWithTheSinkTable)
+// Cookies are slots: the last one can be given back, an emptied slot is
+// skipped by events and taken by the next Advise, and a full table doubles.
+TEST_F(PluginEvents, CookiesAreSlotsOfATableThatDoubles)
 {
-    std::vector<std::unique_ptr<EventSink>> more;
-    for (DWORD expected = 2; expected <= 5; ++expected) {
-        more.push_back(std::make_unique<EventSink>());
-        EXPECT_EQ(more.back()->Advise(control), expected);
+    IConnectionPointContainer* points = nullptr;
+    IConnectionPoint* point = nullptr;
+    control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points));
+    ASSERT_EQ(points->FindConnectionPoint(DIID__IFexoCtlEvents, &point), S_OK);
+    EventSink sinks[6];
+    DWORD cookie = 77;
+    EXPECT_EQ(point->Advise(nullptr, &cookie), E_POINTER);
+    EXPECT_EQ(point->Advise(points, &cookie), CONNECT_E_CANNOTCONNECT);
+    for (DWORD expected = 1; expected <= 4; ++expected) {
+        EXPECT_EQ(point->Advise(&sinks[expected - 1], &cookie), S_OK);
+        EXPECT_EQ(cookie, expected);
     }
-    sink.action = [&](DISPID, DISPPARAMS&) {
-        BSTR user = SysAllocString(L"u");
-        control->put_UserId(user);
-        SysFreeString(user);
-    };
+    EXPECT_EQ(point->Unadvise(4), S_OK);
+    for (DWORD refused : {4, 0, 5, 9}) EXPECT_EQ(point->Unadvise(refused), CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(point->Unadvise(1), S_OK);
+    callbacks.event(instance, "ZoomChange", "z", 0, 0, 0, 0);
+    const std::pair<int, DWORD> readvised[] = {{4, 1}, {5, 4}, {0, 5}};  // sink, its cookie
+    for (const auto& [sink, expected] : readvised) {
+        EXPECT_EQ(point->Advise(&sinks[sink], &cookie), S_OK);
+        EXPECT_EQ(cookie, expected);
+    }
+    sinks[1].action = [&](DISPID, DISPPARAMS&) { control->put_UserId(Text(L"u")); };
     PasswordRequest request{0, nullptr, "", ""};
-    int32_t result = 0;
-    Callbacks().password(instance, &request, &result);
-    EXPECT_EQ(result, 8);
-    for (size_t i = 0; i < more.size(); ++i) {
-        EXPECT_EQ(more[i]->events.size(), 1u);
-        more[i]->Unadvise(control, static_cast<DWORD>(i + 2));
+    int32_t answered = 0;
+    callbacks.password(instance, &request, &answered);
+    EXPECT_EQ(answered, 8);
+    const size_t heard[] = {1, 2, 2, 0, 1, 1};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(sinks[i].events.size(), heard[i]) << i;
+    for (DWORD given = 1; given <= 5; ++given) EXPECT_EQ(point->Unadvise(given), S_OK);
+    for (EventSink& sink : sinks) EXPECT_EQ(sink.References(), 1u);
+    point->Release();
+    points->Release();
+}
+
+// A method answers E_OUTOFMEMORY and fires nothing; a notification is
+// dropped inside its callback.
+TEST_F(PluginEvents, OutOfMemoryAnswersOrDropsAndFiresNothing)
+{
+    ASSERT_TRUE(FailingAllocations::Available()) << "OANOCACHE must be set";
+    EventSink sink;
+    ASSERT_EQ(sink.Advise(control), 1u);
+    standin->QueueResult("fexop_GetDocPagesCount", 1);
+    PasswordRequest request{1, "http://doc/", "u", "p"};
+    int32_t answered = 5;
+    {
+        const Text text(L"1");
+        FailingAllocations failing;
+        EXPECT_EQ(control->put_Flags(text), E_OUTOFMEMORY);
+        EXPECT_EQ(control->CmdDocInfo(), E_OUTOFMEMORY);
+        EXPECT_EQ(control->SaveAs(text, text), E_OUTOFMEMORY);
+        callbacks.event(instance, "ZoomChange", "fit", 0, 0, 0, 0);
+        callbacks.error(instance, "lost");
+        Click("http://a/", nullptr, nullptr, 1);
+        callbacks.password(instance, &request, &answered);
     }
+    EXPECT_EQ(answered, 5) << "no answer for a dropped request";
+    EXPECT_EQ(sink.events, Events{});
+    EXPECT_EQ(Journal(), "fexop_GetDocPagesCount()\n") << "no text sent, no link followed";
+    sink.Unadvise(control, 1);
 }
 
 }  // namespace

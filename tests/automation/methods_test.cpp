@@ -1,278 +1,138 @@
-// The methods of IFexoCtl: the export each calls with its exact arguments,
-// the conversions of the queries, the checks of SaveAs and ExportImageAs on
-// real files, PrintDocTo's codes and its message box.
-#include "control_fixture.h"
-#include <string_view>
+// The methods of IFexoCtl, one row each (two where a check branches): the
+// dispid, what the call returns, and, for the whole table, the exports the
+// plugin sees in order and the errors the sinks hear.
+#include <cwchar>
+#include "automation.h"
 #include "event_sink.h"
 #include "message_box_watcher.h"
 
 using namespace fexo::test;
-using namespace std::literals;
-using Events = std::vector<std::string>;
 
 namespace {
 
-class Bstr {
-public:
-    explicit Bstr(std::wstring_view text)
-        : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
-    {
-    }
-    ~Bstr() { SysFreeString(m_text); }
-    operator BSTR() const { return m_text; }
+const wchar_t kLocked[] = L"automation-locked.fexo";  // an existing read-only file
 
-private:
-    BSTR m_text;
+struct Method {
+    const wchar_t* name;
+    DISPID dispid;
+    long (*call)(IFexoCtl*);
+    long result;        // the query's answer, or the call's HRESULT
+    const char* calls;  // what the plugin sees
 };
 
-class Methods : public ControlFixture {
-protected:
-    void SetUp() override
-    {
-        RegisterServerOnce();
-        ControlFixture::SetUp();
-        Activate();
-        ASSERT_EQ(sink.Advise(control), 1u);
-        GetTempPathW(MAX_PATH, m_temp);
-        wcscat(m_temp, L"fexo-methods\\");
-        CreateDirectoryW(m_temp, nullptr);
+#define CALL(call) [](IFexoCtl* c) -> long { return c->call; }
+#define QUERY(type, method) [](IFexoCtl* c) -> long { type v{}; c->method(&v); return v; }
+#define TEXT_IS(method, text)                                     \
+    [](IFexoCtl* c) -> long {                                     \
+        BSTR v = nullptr;                                         \
+        c->method(&v);                                            \
+        const long same = v && std::wcscmp(v, text) == 0;         \
+        SysFreeString(v);                                         \
+        return same;                                              \
     }
-    void TearDown() override
-    {
-        sink.Unadvise(control, 1);
-        ControlFixture::TearDown();
-    }
-    std::wstring TempFile(const wchar_t* name) { return std::wstring(m_temp) + name; }
-    std::string LastError()
-    {
-        BSTR last = nullptr;
-        EXPECT_EQ(control->GetLastFexoError(&last), S_OK);
-        std::string text = last ? Ansi(last) : "<null>";
-        SysFreeString(last);
-        return text;
-    }
+#define DIALOG(name, dispid) \
+    {L## #name, dispid, CALL(name()), S_OK, "fexop_OpenDlgCommand(command=\"" #name "\")\n"}
+#define ACTION(name, dispid, call, export) {L## #name, dispid, CALL(call), S_OK, export "()\n"}
 
+const Method kMethods[] = {
+    {L"GetDocPagesCount", 26, QUERY(long, GetDocPagesCount), 70000, "fexop_GetDocPagesCount()\n"},
+    {L"GetDocFormatVersion", 27, QUERY(short, GetDocFormatVersion), 0x2345,
+     "fexop_GetDocFormatVersion()\n"},
+    {L"GetPageResolution", 28, QUERY(short, GetPageResolution), 300,
+     "fexop_GetPageResolution()\n"},
+    {L"GetPageLength", 29, QUERY(long, GetPageLength), 40000 - 65536, "fexop_GetPageLength()\n"},
+    {L"GetPageWidth", 30, QUERY(long, GetPageWidth), 0x8005 - 65536, "fexop_GetPageWidth()\n"},
+    {L"GetDocType", 31, TEXT_IS(GetDocType, L"F\u00e9xo"), true, "fexop_GetDocType(docType=ptr)\n"},
+    DIALOG(CmdHelp, 49),
+    DIALOG(CmdPageInfo, 50),
+    {L"CmdDocInfo", 51, CALL(CmdDocInfo()), S_OK, "fexop_GetDocPagesCount()\n"},  // one page
+    {L"CmdDocInfo", 51, CALL(CmdDocInfo()), S_OK,
+     "fexop_GetDocPagesCount()\nfexop_OpenDlgCommand(command=\"CmdDocInfo\")\n"},
+    DIALOG(CmdSavePageAs, 52),
+    DIALOG(CmdSaveDocAs, 53),
+    DIALOG(CmdFind, 54),
+    DIALOG(CmdExportToFile, 55),
+    DIALOG(CmdPrint, 56),
+    DIALOG(CmdPreferences, 57),
+    DIALOG(CmdAboutFexo, 58),
+    {L"ScrollImage", 59, CALL(ScrollImage(-59, 590)), S_OK, "fexop_ScrollImage(dx=-59 dy=590)\n"},
+    {L"NavView", 60, CALL(NavView(-60)), S_OK, "fexop_NavView(code=-60)\n"},
+    {L"SaveAs", 61, CALL(SaveAs(Text(L"C:\\docs.old\\a"), Text(L"x"))), S_OK, ""},
+    {L"SaveAs", 61, CALL(SaveAs(Text(kLocked), nullptr)), S_OK, ""},
+    {L"SaveAs", 61, CALL(SaveAs(Text(L"no-such-dir\\n\u00e9w.FXO"), Text(L"d\u00e9"))), S_OK,
+     "fexop_SaveAs(file=\"no-such-dir\\x5cn\\xc3\\xa9w.FXO\" docType=\"d\\xe9\")\n"},
+    ACTION(CopySelectedText, 62, CopySelectedText(), "fexop_CopySelectedText"),
+    ACTION(SelectAllText, 63, SelectAllText(), "fexop_SelectedAllText"),
+    ACTION(UnSelectText, 64, UnSelectText(), "fexop_UnSelectText"),
+    ACTION(CopyImage, 65, CopyImage(), "fexop_CopyImage"),
+    {L"ExportImageAs", 66, CALL(ExportImageAs(Text(kLocked), Text(L"png"))), S_OK, ""},
+    {L"ExportImageAs", 66, CALL(ExportImageAs(Text(L"no-such-dir\\\u00e9.png"), nullptr)), S_OK,
+     "fexop_ExportImageAs(file=\"no-such-dir\\x5c\\xc3\\xa9.png\")\n"},
+    {L"HighlightTerm", 67, CALL(HighlightTerm(Text(L"r\u00e9sum\u00e9"), 2, 0, -1, 0xFF00)), S_OK,
+     "fexop_SearchText(text=\"r\\xc3\\xa9sum\\xc3\\xa9\" matchCase=1 wholeWord=0 allMatches=0 "
+     "colour=0x0000ff00)\n"},
+    {L"HighlightTerm", 67, CALL(HighlightTerm(nullptr, -1, 1, 0, 0xFFFFFFFF)), S_OK,
+     "fexop_SearchText(text=null matchCase=0 wholeWord=1 allMatches=0 colour=0xffffffff)\n"},
+    {L"AddHighlightRect", 68, CALL(AddHighlightRect(68, 69, 70, 71, 0xABCDEF)), S_OK,
+     "fexop_AddHighlightRect(x=68 y=69 w=70 h=71 colour=0x00abcdef)\n"},
+    ACTION(RemoveAllHighlightRect, 69, RemoveAllHighlightRect(), "fexop_ClearHighlightRects"),
+    ACTION(RestoreDefaults, 70, RestoreDefaults(), "fexop_RestoreDefaults"),
+    ACTION(ClearCache, 71, ClearCache(), "fexop_ClearCache"),
+    {L"PrintDocTo", 72,
+     CALL(PrintDocTo(3, 7, Text(L"Current ZOOM"), Text(L"P\u00e9"), Text(L"HEADER,FOOTER"))), S_OK,
+     "fexop_PrintDocTo(reserved=null start=3 end=7 zoom=2 printer=\"P\\xc3\\xa9\" options=6)\n"},
+    {L"PrintDocTo", 72, CALL(PrintDocTo(-1, 0, Text(L"orig. size"), nullptr, Text(L"anno"))), S_OK,
+     "fexop_PrintDocTo(reserved=null start=-1 end=0 zoom=1 printer=\"\" options=1)\n"},
+    {L"ShowMagnifier", 73, CALL(ShowMagnifier(-1)), S_OK, "fexop_ShowMagnifier(show=0)\n"},
+    {L"ShowMagnifier", 73, CALL(ShowMagnifier(73)), S_OK, "fexop_ShowMagnifier(show=1)\n"},
+    {L"GetLastFexoError", 74, TEXT_IS(GetLastFexoError, L"Invalid path or file exsisting"), true,
+     ""},
+    {L"RotateBy", 78, CALL(RotateBy(Text(L"7\u00e8"))), S_OK,
+     "fexop_SetProperty(name=\"Rotate\" text=\"7\\xe8\" number=0 integer=0 short=0 flag=0)\n"},
+};
+
+class Methods : public Automation {};
+
+TEST_F(Methods, EveryRowCallsItsExportWithItsArguments)
+{
+    HANDLE file = CreateFileW(kLocked, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_READONLY, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
     EventSink sink;
-    wchar_t m_temp[MAX_PATH] = {};
-};
-
-TEST_F(Methods, DialogCommandsPassTheirNames)
-{
-    HRESULT (STDMETHODCALLTYPE IFexoCtl::*commands[])
-    () = {&IFexoCtl::CmdHelp,      &IFexoCtl::CmdPageInfo,    &IFexoCtl::CmdSavePageAs,
-          &IFexoCtl::CmdSaveDocAs, &IFexoCtl::CmdFind,        &IFexoCtl::CmdExportToFile,
-          &IFexoCtl::CmdPrint,     &IFexoCtl::CmdPreferences, &IFexoCtl::CmdAboutFexo};
-    for (auto command : commands) EXPECT_EQ((control->*command)(), S_OK);
-    EXPECT_EQ(Journal(),
-              "fexop_OpenDlgCommand(command=\"CmdHelp\")\n"
-              "fexop_OpenDlgCommand(command=\"CmdPageInfo\")\n"
-              "fexop_OpenDlgCommand(command=\"CmdSavePageAs\")\n"
-              "fexop_OpenDlgCommand(command=\"CmdSaveDocAs\")\n"
-              "fexop_OpenDlgCommand(command=\"CmdFind\")\n"
-              "fexop_OpenDlgCommand(command=\"CmdExportToFile\")\n"
-              "fexop_OpenDlgCommand(command=\"CmdPrint\")\n"
-              "fexop_OpenDlgCommand(command=\"CmdPreferences\")\n"
-              "fexop_OpenDlgCommand(command=\"CmdAboutFexo\")\n");
-    EXPECT_EQ(standin->Entry(0)->instance, instance);
-    EXPECT_EQ(standin->Entry(0)->ndata, static_cast<void*>(control)) << "the control object";
-}
-
-TEST_F(Methods, DocumentInformationNeedsMoreThanOnePage)
-{
-    EXPECT_EQ(LastError(), "<null>") << "no error yet";
-    standin->QueueResult("fexop_GetDocPagesCount", 2);
+    ASSERT_EQ(sink.Advise(control), 1u);
+    standin->SetResult("fexop_GetDocPagesCount", 2);
+    standin->QueueResult("fexop_GetDocPagesCount", 70000);
     standin->QueueResult("fexop_GetDocPagesCount", 1);
-    standin->QueueResult("fexop_GetDocPagesCount", -1);
-    EXPECT_EQ(control->CmdDocInfo(), S_OK);
-    EXPECT_EQ(control->CmdDocInfo(), S_OK);
-    EXPECT_EQ(control->CmdDocInfo(), S_OK);
-    EXPECT_EQ(Journal(),
-              "fexop_GetDocPagesCount()\n"
-              "fexop_OpenDlgCommand(command=\"CmdDocInfo\")\n"
-              "fexop_GetDocPagesCount()\n"
-              "fexop_GetDocPagesCount()\n");
-    EXPECT_EQ(sink.events, (Events{"PlugInError(\"No Doc information for sigle page document\")",
-                                   "PlugInError(\"No Doc information for sigle page document\")"}));
-    EXPECT_EQ(LastError(), "No Doc information for sigle page document");
-}
-
-TEST_F(Methods, QueriesKeepSixteenBitsWhereThePluginAnswersSixteen)
-{
-    standin->SetResult("fexop_GetDocPagesCount", 70000);
     standin->SetResult("fexop_GetDocFormatVersion", 0x12345);
-    standin->SetResult("fexop_GetPageResolution", 300);
+    standin->SetResult("fexop_GetPageResolution", 0x2012C);
     standin->SetResult("fexop_GetPageLength", 40000);
-    standin->SetResult("fexop_GetPageWidth", 0x10005);
-    long count = 0, length = 0, width = 0;
-    short version = 0, resolution = 0;
-    EXPECT_EQ(control->GetDocPagesCount(&count), S_OK);
-    EXPECT_EQ(control->GetDocFormatVersion(&version), S_OK);
-    EXPECT_EQ(control->GetPageResolution(&resolution), S_OK);
-    EXPECT_EQ(control->GetPageLength(&length), S_OK);
-    EXPECT_EQ(control->GetPageWidth(&width), S_OK);
-    EXPECT_EQ(count, 70000);
-    EXPECT_EQ(version, 0x2345);
-    EXPECT_EQ(resolution, 300);
-    EXPECT_EQ(length, 40000 - 65536) << "sign-extended";
-    EXPECT_EQ(width, 5);
-    EXPECT_EQ(Journal(),
-              "fexop_GetDocPagesCount()\nfexop_GetDocFormatVersion()\n"
-              "fexop_GetPageResolution()\nfexop_GetPageLength()\n"
-              "fexop_GetPageWidth()\n");
+    standin->SetResult("fexop_GetPageWidth", 0x18005);
+    standin->SetDocType(L"F\u00e9xo");
+    MessageBoxWatcher boxes(L"");
 
-    ClearJournal();
-    BSTR type = const_cast<BSTR>(L"untouched");
-    EXPECT_EQ(control->GetDocType(&type), S_OK);
-    EXPECT_EQ(type, nullptr);
-    standin->SetDocType(L"Fexo 3");
-    EXPECT_EQ(control->GetDocType(&type), S_OK);
-    EXPECT_STREQ(type, L"Fexo 3");
-    SysFreeString(type);
-    EXPECT_EQ(Journal(), "fexop_GetDocType(docType=ptr)\nfexop_GetDocType(docType=ptr)\n");
-}
-
-TEST_F(Methods, ViewingActionsPassTheirArguments)
-{
-    EXPECT_EQ(control->ScrollImage(-10, 20), S_OK);
-    EXPECT_EQ(control->NavView(-2), S_OK);
-    EXPECT_EQ(control->CopySelectedText(), S_OK);
-    EXPECT_EQ(control->SelectAllText(), S_OK);
-    EXPECT_EQ(control->UnSelectText(), S_OK);
-    EXPECT_EQ(control->CopyImage(), S_OK);
-    EXPECT_EQ(control->HighlightTerm(Bstr(L"r\u00e9sum\u00e9"), -1, 1, 2, 0x00FF00), S_OK);
-    EXPECT_EQ(control->HighlightTerm(nullptr, 0, 0, 0, 0xFFFFFFFF), S_OK);
-    EXPECT_EQ(control->AddHighlightRect(1, 2, 3, 4, -1), S_OK);
-    EXPECT_EQ(control->RemoveAllHighlightRect(), S_OK);
-    EXPECT_EQ(control->RestoreDefaults(), S_OK);
-    EXPECT_EQ(control->ClearCache(), S_OK);
-    EXPECT_EQ(control->ShowMagnifier(-1), S_OK);
-    EXPECT_EQ(control->ShowMagnifier(1), S_OK);
-    EXPECT_EQ(control->RotateBy(Bstr(L"90")), S_OK);
-    EXPECT_EQ(Journal(),
-              "fexop_ScrollImage(dx=-10 dy=20)\n"
-              "fexop_NavView(code=-2)\n"
-              "fexop_CopySelectedText()\n"
-              "fexop_SelectedAllText()\n"
-              "fexop_UnSelectText()\n"
-              "fexop_CopyImage()\n"
-              "fexop_SearchText(text=\"r\\xc3\\xa9sum\\xc3\\xa9\" matchCase=0 wholeWord=1 "
-              "allMatches=1 colour=0x0000ff00)\n"
-              "fexop_SearchText(text=null matchCase=0 wholeWord=0 allMatches=0 colour=0xffffffff)\n"
-              "fexop_AddHighlightRect(x=1 y=2 w=3 h=4 colour=0xffffffff)\n"
-              "fexop_ClearHighlightRects()\n"
-              "fexop_RestoreDefaults()\n"
-              "fexop_ClearCache()\n"
-              "fexop_ShowMagnifier(show=0)\n"
-              "fexop_ShowMagnifier(show=1)\n"
-              "fexop_SetProperty(name=\"Rotate\" text=\"90\" number=0 integer=0 short=0 flag=0)\n");
-    ClearJournal();
-    BSTR rotate = nullptr;
-    EXPECT_EQ(control->get_Rotate(&rotate), S_OK);
-    SysFreeString(rotate);
-    EXPECT_EQ(Journal(),
-              "fexop_GetProperty(name=\"ROTATE\" text=empty number=null integer=null "
-              "short=null flag=null)\n");
-}
-
-TEST_F(Methods, SaveAsChecksTheExtensionThenThePath)
-{
-    const std::wstring readOnly = TempFile(L"locked.fexo");
-    const std::wstring writable = TempFile(L"open.FEXO");
-    for (const std::wstring& path : {readOnly, writable}) {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        CloseHandle(file);
+    std::string calls;
+    for (const Method& m : kMethods) {
+        calls += m.calls;
+        DISPID id = 0;
+        LPOLESTR names[] = {const_cast<LPOLESTR>(m.name)};
+        EXPECT_EQ(control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+        EXPECT_EQ(id, m.dispid) << m.name;
+        EXPECT_EQ(m.call(control), m.result) << m.name;
     }
-    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    const std::wstring missingDirectory = TempFile(L"no-such-dir\\new.fxo");
-
-    EXPECT_EQ(control->SaveAs(Bstr(L"C:\\docs.old\\a"), Bstr(L"doc")), S_OK);
-    EXPECT_EQ(control->SaveAs(Bstr(L"a.pdf"), Bstr(L"doc")), S_OK);
-    EXPECT_EQ(control->SaveAs(Bstr(L"noextension"), nullptr), S_OK);
-    EXPECT_EQ(control->SaveAs(nullptr, nullptr), S_OK);
-    EXPECT_EQ(control->SaveAs(Bstr(L"a.fexo\0x"sv), nullptr), S_OK) << "the extension fexo\0x";
-    EXPECT_EQ(control->SaveAs(Bstr(readOnly.c_str()), nullptr), S_OK);
-    EXPECT_EQ(control->SaveAs(Bstr(L"a\0.fexo"sv), nullptr), S_OK) << "no such path";
-    EXPECT_EQ(Journal(), "") << "nothing reached the plugin";
-    EXPECT_EQ(sink.events, (Events{"PlugInError(\"Invalid file extension\")",
+    EXPECT_EQ(Journal(), calls);
+    for (int i = 0; const StandinEntry* entry = standin->Entry(i); ++i)
+        EXPECT_EQ(entry->instance, instance) << entry->call;
+    using Events = std::vector<std::string>;
+    EXPECT_EQ(sink.events, (Events{"PlugInError(\"No Doc information for sigle page document\")",
                                    "PlugInError(\"Invalid file extension\")",
-                                   "PlugInError(\"Invalid file extension\")",
-                                   "PlugInError(\"Invalid file extension\")",
-                                   "PlugInError(\"Invalid file extension\")",
-                                   "PlugInError(\"Invalid path or file exsisting\")",
                                    "PlugInError(\"Invalid path or file exsisting\")"}));
-    EXPECT_EQ(LastError(), "Invalid path or file exsisting");
-
-    EXPECT_EQ(control->SaveAs(Bstr(writable.c_str()), Bstr(L"page")), S_OK);
-    EXPECT_EQ(control->SaveAs(Bstr(missingDirectory.c_str()), nullptr), S_OK);
-    EXPECT_EQ(Journal(), "fexop_SaveAs(file=" + JournalText(Utf8(writable.c_str())) +
-                             " docType=\"page\")\n"
-                             "fexop_SaveAs(file=" +
-                             JournalText(Utf8(missingDirectory.c_str())) + " docType=null)\n");
-    EXPECT_EQ(sink.events.size(), 7u);
-
-    ClearJournal();
-    EXPECT_EQ(control->ExportImageAs(Bstr(readOnly.c_str()), Bstr(L"png")), S_OK);
-    EXPECT_EQ(control->ExportImageAs(nullptr, nullptr), S_OK);
-    EXPECT_EQ(control->ExportImageAs(Bstr(missingDirectory.c_str()), Bstr(L"png")), S_OK);
-    EXPECT_EQ(control->ExportImageAs(Bstr(m_temp), Bstr(L"png")), S_OK) << "a directory";
-    EXPECT_EQ(Journal(), "fexop_ExportImageAs(file=" + JournalText(Utf8(missingDirectory.c_str())) +
-                             ")\nfexop_ExportImageAs(file=" + JournalText(Utf8(m_temp)) + ")\n");
-    EXPECT_EQ(sink.events.size(), 7u) << "ExportImageAs reports nothing";
-
-    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(readOnly.c_str());
-    DeleteFileW(writable.c_str());
-}
-
-TEST_F(Methods, PrintDocToTranslatesZoomAndOptions)
-{
-    EXPECT_EQ(
-        control->PrintDocTo(1, 3, Bstr(L"Current ZOOM"), Bstr(L"P\u00e9"), Bstr(L"HEADER,FOOTER")),
-        S_OK);
-    EXPECT_EQ(control->PrintDocTo(5, 2, Bstr(L"ORIG. SIZE"), Bstr(L""), Bstr(L"annotations")),
-              S_OK);
-    EXPECT_EQ(control->PrintDocTo(0, -1, Bstr(L"150%"), Bstr(L"x"), Bstr(L"noheader")), S_OK);
-    EXPECT_EQ(control->PrintDocTo(0, 0, nullptr, Bstr(L"x"), nullptr), S_OK);
-    EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"currentzoom"), Bstr(L"x"), Bstr(L"")), S_OK);
-    EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"Original Size"), Bstr(L"x"), Bstr(L"")), S_OK);
-    EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"orig.size"), Bstr(L"x"), Bstr(L"")), S_OK);
-    // The user's locale ignores a soft hyphen; a zero inside a text is part of it.
-    EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"Current\u00adZoom"), Bstr(L"x"), Bstr(L"x\0Anno"sv)),
-              S_OK);
-    EXPECT_EQ(control->PrintDocTo(0, 0, Bstr(L"current zoom\0junk"sv), Bstr(L"x"), Bstr(L"")),
-              S_OK);
-    EXPECT_EQ(Journal(),
-              "fexop_PrintDocTo(reserved=null start=1 end=3 zoom=2 printer=\"P\\xc3\\xa9\" "
-              "options=6)\n"
-              "fexop_PrintDocTo(reserved=null start=5 end=2 zoom=1 printer=\"\" options=1)\n"
-              "fexop_PrintDocTo(reserved=null start=0 end=-1 zoom=0 printer=\"x\" options=2)\n"
-              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=0 printer=\"x\" options=0)\n"
-              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=2 printer=\"x\" options=0)\n"
-              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=1 printer=\"x\" options=0)\n"
-              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=1 printer=\"x\" options=0)\n"
-              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=2 printer=\"x\" options=1)\n"
-              "fexop_PrintDocTo(reserved=null start=0 end=0 zoom=0 printer=\"x\" options=0)\n");
-}
-
-TEST_F(Methods, AMissingPrinterNameIsShownThenPrintedWithAnEmptyName)
-{
-    MessageBoxWatcher watcher(L"");
-    EXPECT_EQ(control->PrintDocTo(2, 4, Bstr(L"x"), nullptr, Bstr(L"footer")), S_OK);
-    const std::vector<SeenMessageBox> seen = watcher.Seen();
-    ASSERT_EQ(seen.size(), 1u) << "one box without a caption";
+    const std::vector<SeenMessageBox> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"Printer Name == NULL");
-    HWND window = nullptr;
-    IOleWindow* oleWindow = nullptr;
-    ASSERT_EQ(control->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&oleWindow)), S_OK);
-    oleWindow->GetWindow(&window);
-    oleWindow->Release();
-    EXPECT_TRUE(seen[0].owner == window || seen[0].owner == GetAncestor(window, GA_ROOT))
-        << "owned by the control's window";
-    EXPECT_EQ(Journal(),
-              "fexop_PrintDocTo(reserved=null start=2 end=4 zoom=0 printer=\"\" options=4)\n");
+    sink.Unadvise(control, 1);
+    SetFileAttributesW(kLocked, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(kLocked);
 }
 
 }  // namespace

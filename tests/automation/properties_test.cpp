@@ -1,485 +1,229 @@
-// Every property of IFexoCtl, written and read through IDispatch by name as
-// script does: what is stored, what the plugin is sent (key, slot, code
-// page) and what is asked back.
-#include "control_fixture.h"
-#include <oleauto.h>
+// Every property of IFexoCtl written and read through IDispatch by its
+// dispid, as script does: the key, slot and code page of what a write sends,
+// what a read asks and returns, and which field keeps the plugin's answer.
+#include <cstdio>
 #include <cstring>
-#include <iterator>
-#include <string_view>
+#include <cwchar>
+#include <list>
+#include <utility>
+#include "automation.h"
 
 using namespace fexo::test;
-using namespace std::literals;
 
 namespace {
 
-const wchar_t kValue[] = L"v\u00e9";  // "vé": differs between ANSI and UTF-8
+// How a value travels: a text in a code page, a yes/no text (the flag is
+// kept, the text sent), or one numeric slot; long flags are true when
+// positive or when not zero.
+enum class Slot { Ansi, Utf8, YesNoAnsi, YesNoUtf8, Number, Integer, Short, Positive, NonZero };
+const unsigned kAnsweredSlot[] = {0, 0, STANDIN_SLOT_FLAG, STANDIN_SLOT_FLAG, STANDIN_SLOT_NUMBER,
+                                  STANDIN_SLOT_INTEGER, STANDIN_SLOT_SHORT, STANDIN_SLOT_FLAG,
+                                  STANDIN_SLOT_FLAG};
+const VARTYPE kReadType[] = {VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_R8, VT_I4, VT_I2, VT_I4, VT_I4};
 
-std::string SetText(const char* key, const std::string& text)
+struct Property {
+    const wchar_t* name;
+    DISPID dispid;
+    const char* key;    // the write's key; null: read-only
+    Slot slot;
+    const char* asked;  // the read's key; null: the stored value answers
+    double put = 0;     // numbers: the value written
+    double answer = 0;  // numbers and flags: the plugin's answer; -1: it leaves the slot alone
+};
+
+// Texts are written as the name followed by "é" and answered as the key
+// followed by "ä"; flags and numbers are answered otherwise than written.
+const Property kProperties[] = {
+    {L"Flags", 2, "Flags", Slot::Utf8, nullptr},
+    {L"Align", 3, "HAlign", Slot::Ansi, "HAlign"},
+    {L"Cache", 4, "Cache", Slot::YesNoAnsi, "Cache", 0, -1},
+    {L"Frame", 5, "Frame", Slot::YesNoAnsi, "Frame", 0, 0},
+    {L"Highlight", 6, "HIGHLIGHT", Slot::Ansi, nullptr},
+    {L"Keyboard", 8, "Keyboard", Slot::YesNoAnsi, "Keyboard", 0, 0},
+    {L"Links", 9, "Links", Slot::YesNoUtf8, "Links", 0, 0},
+    {L"Logo", 10, "Logo", Slot::YesNoUtf8, "Logo", 0, 0},
+    {L"Menu", 11, "Menu", Slot::Ansi, "Menu"},
+    {L"Mode", 12, "Mode", Slot::Ansi, "Mode"},
+    {L"Page", 13, "Page", Slot::Utf8, "PAGE"},
+    {L"ScrollBars", 15, "ScrollBars", Slot::YesNoAnsi, "ScrollBars", 0, 0},
+    {L"Rotate", 16, "Rotate", Slot::Ansi, "ROTATE"},
+    {L"Toolbar", 18, "Toolbar", Slot::Ansi, nullptr},
+    {L"VAlign", 19, "VAlign", Slot::Ansi, "VAlign"},
+    {L"Zoom", 20, "Zoom", Slot::Ansi, "ZOOM"},
+    {L"NavPane", 24, "NavPane", Slot::Ansi, "NavPane"},
+    {L"MouseMode", 25, "MouseMode", Slot::Ansi, "MouseMode"},
+    {L"HAlign", 34, "HAlign", Slot::Ansi, "HAlign"},
+    {L"DisplayGamma", 35, "DisplayGamma", Slot::Number, "DisplayGamma", 35.5, 3.5},
+    {L"PrintGamma", 36, "PrintGamma", Slot::Number, "PrintGamma", 36.25, -3.625},
+    {L"PrintMatchScreen", 37, "PrintMatchScreen", Slot::NonZero, "PrintMatchScreen", -1, 0},
+    {L"PrintHighQuality", 38, "PrintHighQuality", Slot::Positive, "PrintHighQuality", -1, 1},
+    {L"MagSize", 39, "MagSize", Slot::Short, "MagSize", -39, 390},
+    {L"MagZoom", 40, "MagZoom", Slot::Short, "MagZoom", 40, -400},
+    {L"ZoomFast", 41, "ZoomFast", Slot::Positive, "ZoomFast", -1, 1},
+    {L"HyperlinkSimpleBorder", 42, "HyperlinkSimpleBorder", Slot::Positive,
+     "HyperlinkSimpleBorder", -1, 1},
+    {L"HyperlinkShowAllKey", 43, "HyperlinkShowAllKey", Slot::Ansi, "HyperlinkShowAllKey"},
+    {L"ThumbnailFast", 44, "ThumbnailFast", Slot::Positive, "ThumbnailFast", -1, 1},
+    {L"ThumbnailSmart", 45, "ThumbnailSmart", Slot::Positive, "ThumbnailSmart", -1, 1},
+    {L"MaxCacheSize", 46, "MaxCacheSize", Slot::Integer, "MaxCacheSize", -46000, 460},
+    {L"HelpURL", 47, "HelpURL", Slot::Utf8, "HelpURL"},
+    {L"PostError", 48, "PostError", Slot::NonZero, nullptr, -1},
+    {L"LogoImage", 77, "LogoImage", Slot::Utf8, "LogoImage"},
+    {L"DisplayMode", 79, "DisplayMode", Slot::Ansi, "DisplayMode"},
+    {L"ShowPosition", 81, "ShowPosition", Slot::Ansi, "ShowPosition"},
+    {L"PageText", 82, nullptr, Slot::Ansi, "PageText"},
+    {L"SelectedText", 83, nullptr, Slot::Ansi, "SelectedText"},
+    {L"Layout", 84, "Layout", Slot::Ansi, "Layout"},
+    {L"Prefetch", 85, "PREFETCH", Slot::Ansi, "PREFETCH"},
+};
+
+// The stored fields as the next instance's creation arguments show them:
+// the answers of the reads that keep them, else the written texts.
+const char kStored[] =
+    "type=\"image/vnd.fexo\" mode=1 argc=24 SCROLLBARS=\"FALSE\" CACHE=\"TRUE\" FRAME=\"FALSE\" "
+    "KEYBOARD=\"FALSE\" LINKS=\"FALSE\" LOGO=\"FALSE\" POSTERROR=\"TRUE\" "
+    "MODE=\"DisplayMode\\xe4\" PAGE=\"PAGE\\xc3\\xa4\" HIGHLIGHT=\"Highlight\\xe9\" "
+    "ZOOM=\"ZOOM\\xe4\" ROTATE=\"ROTATE\\xe4\" MENU=\"Menu\\xe4\" TOOLBAR=\"Toolbar\\xe9\" "
+    "HALIGN=\"HAlign\\xe4\" VALIGN=\"VAlign\\xe4\" FLAGS=\"Flags\\xc3\\xa9\" "
+    "NAVPANE=\"NavPane\\xe4\" MOUSEMODE=\"MouseMode\\xe4\" MAGSIZE=\"390\" "
+    "SHOWPOSITION=\"ShowPosition\\xe4\" LOGOIMAGE=\"LogoImage\\xc3\\xa4\" "
+    "LAYOUT=\"Layout\\xe4\" PREFETCH=\"Prefetch\\xe9\" saved=null";
+
+bool IsText(Slot slot) { return slot <= Slot::YesNoUtf8; }
+bool IsYesNo(Slot slot) { return slot == Slot::YesNoAnsi || slot == Slot::YesNoUtf8; }
+bool IsFlag(Slot slot) { return slot >= Slot::Positive; }
+
+// The journal's form of the written text: "é" in the ANSI code page (1252) or in UTF-8.
+std::string SetLine(const Property& p)
 {
-    return std::string("fexop_SetProperty(name=\"") + key + "\" text=" + text +
-           " number=0 integer=0 short=0 flag=0)\n";
+    const bool utf8 = p.slot == Slot::Utf8 || p.slot == Slot::YesNoUtf8;
+    const std::string text = "\"" + std::string(p.name, p.name + std::wcslen(p.name)) +
+                             (utf8 ? "\\xc3\\xa9\"" : "\\xe9\"");
+    char values[96];
+    std::snprintf(values, sizeof values, " number=%g integer=%g short=%g flag=%d)\n",
+                  p.slot == Slot::Number ? p.put : 0, p.slot == Slot::Integer ? p.put : 0,
+                  p.slot == Slot::Short ? p.put : 0,
+                  p.slot == Slot::NonZero ? p.put != 0 : p.slot == Slot::Positive && p.put > 0);
+    return std::string("fexop_SetProperty(name=\"") + p.key + "\" text=" +
+           (IsText(p.slot) ? text : "null") + values;
 }
 
-std::string SetSlots(const char* key, const char* slots)
+std::string AskLine(const Property& p)
 {
-    return std::string("fexop_SetProperty(name=\"") + key + "\" text=null " + slots + ")\n";
+    auto given = [&](bool yes) { return yes ? "ptr" : "null"; };
+    return std::string("fexop_GetProperty(name=\"") + p.asked + "\" text=empty number=" +
+           given(p.slot == Slot::Number) + " integer=" + given(p.slot == Slot::Integer) +
+           " short=" + given(p.slot == Slot::Short) +
+           " flag=" + given(IsFlag(p.slot) || IsYesNo(p.slot)) + ")\n";
 }
 
-std::string Ask(const char* key,
-                const char* slots = "number=null integer=null short=null flag=null")
+HRESULT Invoke(IFexoCtl* control, DISPID id, WORD flags, VARIANT* value)
 {
-    return std::string("fexop_GetProperty(name=\"") + key + "\" text=empty " + slots + ")\n";
+    DISPID named = DISPID_PROPERTYPUT;
+    const bool put = flags == DISPATCH_PROPERTYPUT;
+    DISPPARAMS params{put ? value : nullptr, put ? &named : nullptr, put, put};
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                           put ? nullptr : value, nullptr, nullptr);
 }
 
-VARIANT Text(std::wstring_view text)
+class Properties : public Automation {};
+
+TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
 {
-    VARIANT value;
-    V_VT(&value) = VT_BSTR;
-    V_BSTR(&value) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return value;
-}
-
-template <class T, VARTYPE type>
-VARIANT Number(T number)
-{
-    VARIANT value;
-    VariantInit(&value);
-    V_VT(&value) = type;
-    if constexpr (type == VT_R8) V_R8(&value) = number;
-    if constexpr (type == VT_I4) V_I4(&value) = number;
-    if constexpr (type == VT_I2) V_I2(&value) = number;
-    return value;
-}
-
-class Properties : public ControlFixture {
-protected:
-    void SetUp() override
-    {
-        RegisterServerOnce();
-        ControlFixture::SetUp();
-    }
-
-    // Puts then clears the variant.
-    HRESULT Put(const wchar_t* name, VARIANT value)
-    {
-        HRESULT hr = PutByName(name, value);
+    ASSERT_EQ(GetACP(), 1252u);
+    std::list<std::string> answers;  // the stand-in keeps the pointers
+    for (const Property& p : kProperties) {
+        SCOPED_TRACE(testing::Message() << p.name);
+        DISPID id = 0;
+        LPOLESTR names[] = {const_cast<LPOLESTR>(p.name)};
+        control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        EXPECT_EQ(id, p.dispid);
+        const std::wstring written = std::wstring(p.name) + L"\u00e9";
+        std::string expected = p.key ? SetLine(p) : "";
+        VARIANT value{};  // numbers as doubles: IDispatch converts them
+        V_VT(&value) = IsText(p.slot) ? VT_BSTR : VT_R8;
+        if (IsText(p.slot)) V_BSTR(&value) = SysAllocString(written.c_str());
+        if (!IsText(p.slot)) V_R8(&value) = p.put;
+        EXPECT_EQ(p.key ? Invoke(control, p.dispid, DISPATCH_PROPERTYPUT, &value) : S_OK, S_OK);
         VariantClear(&value);
-        return hr;
-    }
-    std::wstring GetText(const wchar_t* name)
-    {
-        VARIANT value;
-        EXPECT_EQ(GetByName(name, &value), S_OK) << name;
-        EXPECT_EQ(V_VT(&value), VT_BSTR) << name;
-        const BSTR read = V_BSTR(&value);
-        std::wstring text = read ? std::wstring(read, SysStringLen(read)) : L"<null>";
-        VariantClear(&value);
-        return text;
-    }
-    VARIANT GetValue(const wchar_t* name)
-    {
-        VARIANT value;
-        EXPECT_EQ(GetByName(name, &value), S_OK) << name;
-        return value;
-    }
-    void Answer(const char* key, const char* text, unsigned slots = 0, double number = 0,
-                int32_t integer = 0, int16_t shortInteger = 0, bool flag = false)
-    {
-        const StandinAnswer answer = {text, slots, number, integer, shortInteger, flag};
-        standin->SetAnswer(key, &answer);
-    }
-};
 
-struct TextPut {
-    const wchar_t* property;
-    const char* key;
-    bool utf8;
-};
-
-const TextPut kTextPuts[] = {
-    {L"Flags", "Flags", true},
-    {L"Align", "HAlign", false},
-    {L"Cache", "Cache", false},
-    {L"Frame", "Frame", false},
-    {L"Highlight", "HIGHLIGHT", false},
-    {L"Keyboard", "Keyboard", false},
-    {L"Links", "Links", true},
-    {L"Logo", "Logo", true},
-    {L"Menu", "Menu", false},
-    {L"Mode", "Mode", false},
-    {L"Page", "Page", true},
-    {L"ScrollBars", "ScrollBars", false},
-    {L"Rotate", "Rotate", false},
-    {L"Toolbar", "Toolbar", false},
-    {L"VAlign", "VAlign", false},
-    {L"Zoom", "Zoom", false},
-    {L"NavPane", "NavPane", false},
-    {L"MouseMode", "MouseMode", false},
-    {L"HAlign", "HAlign", false},
-    {L"HyperlinkShowAllKey", "HyperlinkShowAllKey", false},
-    {L"HelpURL", "HelpURL", true},
-    {L"LogoImage", "LogoImage", true},
-    {L"DisplayMode", "DisplayMode", false},
-    {L"ShowPosition", "ShowPosition", false},
-    {L"Layout", "Layout", false},
-    {L"Prefetch", "PREFETCH", false},
-    {L"RotateBy", nullptr, false},  // a method: see Methods
-};
-
-TEST_F(Properties, TextWritesSendTheCallersTextUnderTheExactKey)
-{
-    Activate();
-    for (const TextPut& row : kTextPuts) {
-        if (!row.key) continue;
-        SCOPED_TRACE(testing::Message() << row.key);
-        ClearJournal();
-        EXPECT_EQ(Put(row.property, Text(kValue)), S_OK);
-        EXPECT_EQ(Journal(), SetText(row.key, JournalText(row.utf8 ? Utf8(kValue) : Ansi(kValue))));
-        ClearJournal();
-        EXPECT_EQ(Put(row.property, Text(L"")), S_OK);
-        EXPECT_EQ(Journal(), SetText(row.key, "\"\"")) << "an empty text is sent as one";
-    }
-}
-
-struct TextGet {
-    const wchar_t* property;
-    const char* askedKey;  // null: answered from the stored value
-};
-
-const TextGet kTextGets[] = {
-    {L"Flags", nullptr},
-    {L"Align", "HAlign"},
-    {L"Highlight", nullptr},
-    {L"Menu", "Menu"},
-    {L"Mode", "Mode"},
-    {L"Page", "PAGE"},
-    {L"Passive", nullptr},
-    {L"Rotate", "ROTATE"},
-    {L"Thumbnails", nullptr},
-    {L"Toolbar", nullptr},
-    {L"VAlign", "VAlign"},
-    {L"Zoom", "ZOOM"},
-    {L"NavPane", "NavPane"},
-    {L"MouseMode", "MouseMode"},
-    {L"HAlign", "HAlign"},
-    {L"HyperlinkShowAllKey", "HyperlinkShowAllKey"},
-    {L"HelpURL", "HelpURL"},
-    {L"LogoImage", "LogoImage"},
-    {L"DisplayMode", "DisplayMode"},
-    {L"ShowPosition", "ShowPosition"},
-    {L"PageText", "PageText"},
-    {L"SelectedText", "SelectedText"},
-    {L"Layout", "Layout"},
-    {L"Prefetch", "PREFETCH"},
-};
-
-TEST_F(Properties, TextReadsAskThePluginOrAnswerTheStoredText)
-{
-    Activate();
-    for (const TextGet& row : kTextGets) {
-        SCOPED_TRACE(testing::Message() << row.askedKey);
-        if (row.askedKey) {
-            ClearJournal();  // forgets the answers too
-            Answer(row.askedKey, "answer");
-            EXPECT_EQ(GetText(row.property), L"answer");
-            EXPECT_EQ(Journal(), Ask(row.askedKey));
-        } else {
-            EXPECT_EQ(Put(row.property, Text(L"kept\0x"sv)), S_OK);
-            ClearJournal();
-            EXPECT_EQ(GetText(row.property), L"kept\0x"sv) << "the whole text, its zero included";
-            EXPECT_EQ(Journal(), "") << "the plugin is not asked";
+        std::wstring answered = written;
+        if (p.asked) {
+            answers.push_back(p.asked + std::string("\xe4"));  // "ä" in the ANSI code page
+            answered = std::wstring(p.asked, p.asked + std::strlen(p.asked)) + L"\u00e4";
+            const StandinAnswer answer = {answers.back().c_str(),
+                                          p.answer == -1 ? 0 : kAnsweredSlot[int(p.slot)],
+                                          p.answer, int32_t(p.answer), int16_t(p.answer),
+                                          p.answer != 0};
+            standin->SetAnswer(p.asked, &answer);
+            expected += AskLine(p);
         }
+        if (IsYesNo(p.slot)) answered = p.answer == 0 ? L"FALSE" : L"TRUE";
+        EXPECT_EQ(Invoke(control, p.dispid, DISPATCH_PROPERTYGET, &value), S_OK);
+        EXPECT_EQ(V_VT(&value), kReadType[int(p.slot)]);
+        if (IsText(p.slot)) {
+            EXPECT_EQ(std::wstring(V_BSTR(&value)), answered);
+        } else if (VariantChangeType(&value, &value, 0, VT_R8) == S_OK) {
+            const double expected = !p.asked        ? p.put != 0
+                                    : IsFlag(p.slot) ? p.answer != 0
+                                                     : p.answer;
+            EXPECT_EQ(V_R8(&value), expected);
+        }
+        VariantClear(&value);
+        EXPECT_EQ(Journal(), expected);
+        standin->Reset();
     }
     EXPECT_EQ(standin->LiveStrings(), 0) << "every answer went back to the plugin";
+    EXPECT_EQ(Reactivate(), kStored);
 }
 
-TEST_F(Properties, AnswersAreReadInTheAnsiCodePage)
+// The properties that are not plain mappings, and what SRC resets.
+TEST_F(Properties, NegatedThumbnailPassiveAndCredentialWritesThenAnSrc)
 {
-    Activate();
-    const std::string answer = Ansi(kValue);
-    Answer("ZOOM", answer.c_str());
-    EXPECT_EQ(GetText(L"Zoom"), kValue);
-}
-
-TEST_F(Properties, AnAnswerlessReadIsAnEmptyText)
-{
-    Activate();
-    EXPECT_EQ(GetText(L"PageText"), L"");
-    EXPECT_EQ(GetText(L"SelectedText"), L"");
-}
-
-// The stored values reach the plugin with its creation arguments, which a
-// second document address makes anew.
-TEST_F(Properties, AnsweredTextsAreStoredWhereTheTableSays)
-{
-    Activate();
-    const struct {
-        const char* key;
-        const wchar_t* property;
-    } asked[] = {{"HAlign", L"Align"},
-                 {"Menu", L"Menu"},
-                 {"DisplayMode", L"DisplayMode"},
-                 {"VAlign", L"VAlign"},
-                 {"ZOOM", L"Zoom"},
-                 {"NavPane", L"NavPane"},
-                 {"MouseMode", L"MouseMode"},
-                 {"LogoImage", L"LogoImage"},
-                 {"ShowPosition", L"ShowPosition"},
-                 {"PREFETCH", L"Prefetch"},
-                 {"HyperlinkShowAllKey", L"HyperlinkShowAllKey"}};
-    for (const auto& row : asked) {
-        Answer(row.key, (std::string("A-") + row.key).c_str());
-        GetText(row.property);
+    using Put = HRESULT (STDMETHODCALLTYPE IFexoCtl::*)(BSTR);
+    using Get = HRESULT (STDMETHODCALLTYPE IFexoCtl::*)(BSTR*);
+    const std::pair<Put, const wchar_t*> writes[] = {
+        {&IFexoCtl::put_noMenu, L"true"}, {&IFexoCtl::put_noMenu, L""},
+        {&IFexoCtl::put_noMenu, L"false"}, {&IFexoCtl::put_noScrollBars, L"yes"},
+        {&IFexoCtl::put_noScrollBars, L""}, {&IFexoCtl::put_noToolbar, L"1"},
+        {&IFexoCtl::put_noToolbar, L""}, {&IFexoCtl::put_Thumbnails, L"tru\u00e9"},
+        {&IFexoCtl::put_Thumbnails, L""}, {&IFexoCtl::put_Passive, L"k\u00e9pt"},
+        {&IFexoCtl::put_Passive, L""}, {&IFexoCtl::put_UserId, L"m\u00e9"},
+        {&IFexoCtl::put_Password, L"p\u00e4"}, {&IFexoCtl::put_Rotate, L"9"},
+        {&IFexoCtl::put_Page, L"9"}, {&IFexoCtl::put_Layout, L"9"},
+        {&IFexoCtl::put_Prefetch, L"9"}};
+    for (const auto& [put, text] : writes) EXPECT_EQ((control->*put)(Text(text)), S_OK);
+    const std::pair<Get, const wchar_t*> reads[] = {
+        {&IFexoCtl::get_noMenu, L"FALSE"}, {&IFexoCtl::get_noScrollBars, L"TRUE"},
+        {&IFexoCtl::get_noToolbar, L"TRUE"}, {&IFexoCtl::get_Toolbar, L"NO"},
+        {&IFexoCtl::get_Thumbnails, L""}, {&IFexoCtl::get_Passive, L"k\u00e9pt"},
+        {&IFexoCtl::get_UserId, L""}, {&IFexoCtl::get_Password, L""}};
+    for (const auto& [get, expected] : reads) {
+        BSTR text = nullptr;
+        EXPECT_EQ((control->*get)(&text), S_OK);
+        EXPECT_STREQ(text, expected);
+        SysFreeString(text);
     }
-    EXPECT_EQ(Put(L"SRC", Text(L"http://127.0.0.1:1/a.fexo")), S_OK);
-    EXPECT_EQ(Put(L"SRC", Text(L"http://127.0.0.1:1/b.fexo")), S_OK);
-    std::string arguments;
+    auto set = [](const char* key, const char* text) {
+        return std::string("fexop_SetProperty(name=\"") + key + "\" text=\"" + text +
+               "\" number=0 integer=0 short=0 flag=0)\n";
+    };
+    EXPECT_EQ(Journal(), set("Menu", "NO") + set("Menu", "YES") +
+                             set("NavPane", "Thumbnails,tru\\xe9") + set("NavPane", "Thumbnails,") +
+                             set("USERID", "m\\xe9") + set("PASSWORD", "p\\xe4") +
+                             set("Rotate", "9") + set("Page", "9") + set("Layout", "9") +
+                             set("PREFETCH", "9"));
+    // A second address replaces the instance, whose arguments show the resets.
+    control->put_noToolbar(Text(L"No"));
+    hosted.SetSource(L"http://127.0.0.1:1/a.fexo");
+    hosted.SetSource(L"http://127.0.0.1:1/b.fexo");
+    std::string created;
     for (int i = 0; const StandinEntry* entry = standin->Entry(i); ++i)
-        if (std::string(entry->call) == "NPP_New") arguments = entry->arguments;
-    for (const char* stored :
-         {"HALIGN=\"A-HAlign\"", "MENU=\"A-Menu\"", "MODE=\"A-DisplayMode\"", "VALIGN=\"A-VAlign\"",
-          "ZOOM=\"A-ZOOM\"", "NAVPANE=\"A-NavPane\"", "MOUSEMODE=\"A-MouseMode\"",
-          "LOGOIMAGE=\"A-LogoImage\"", "SHOWPOSITION=\"A-ShowPosition\""})
-        EXPECT_NE(arguments.find(stored), std::string::npos) << stored << " in " << arguments;
-    EXPECT_EQ(arguments.find("A-PREFETCH"), std::string::npos) << "Prefetch answers are not stored";
-}
-
-TEST_F(Properties, YesNoTextsStoreAFlagAndReadTheFlagSlot)
-{
-    Activate();
-    for (const char* key : {"Cache", "Frame", "Keyboard", "Links", "Logo", "ScrollBars"}) {
-        SCOPED_TRACE(key);
-        const std::wstring property(key, key + strlen(key));
-        ClearJournal();  // forgets the answers too
-        Answer(key, nullptr, STANDIN_SLOT_FLAG, 0, 0, 0, false);
-        EXPECT_EQ(GetText(property.c_str()), L"FALSE");
-        EXPECT_EQ(Journal(), Ask(key, "number=null integer=null short=null flag=ptr"));
-        Answer(key, nullptr, STANDIN_SLOT_FLAG, 0, 0, 0, true);
-        EXPECT_EQ(GetText(property.c_str()), L"TRUE");
-        standin->SetAnswer(key, nullptr);
-        EXPECT_EQ(Put(property.c_str(), Text(L"No")), S_OK);
-        EXPECT_EQ(GetText(property.c_str()), L"FALSE") << "the plugin left the stored flag";
-        EXPECT_EQ(Put(property.c_str(), Text(L"off")), S_OK);
-        EXPECT_EQ(GetText(property.c_str()), L"TRUE");
-    }
-}
-
-TEST_F(Properties, NumbersTravelInTheirOwnSlot)
-{
-    Activate();
-    EXPECT_EQ(Put(L"DisplayGamma", Number<double, VT_R8>(2.5)), S_OK);
-    EXPECT_EQ(Put(L"PrintGamma", Number<double, VT_R8>(1.25)), S_OK);
-    EXPECT_EQ(Put(L"MagSize", Number<short, VT_I2>(-3)), S_OK);
-    EXPECT_EQ(Put(L"MagZoom", Number<short, VT_I2>(200)), S_OK);
-    EXPECT_EQ(Put(L"MaxCacheSize", Number<long, VT_I4>(-70000)), S_OK);
-    EXPECT_EQ(Journal(), SetSlots("DisplayGamma", "number=2.5 integer=0 short=0 flag=0") +
-                             SetSlots("PrintGamma", "number=1.25 integer=0 short=0 flag=0") +
-                             SetSlots("MagSize", "number=0 integer=0 short=-3 flag=0") +
-                             SetSlots("MagZoom", "number=0 integer=0 short=200 flag=0") +
-                             SetSlots("MaxCacheSize", "number=0 integer=-70000 short=0 flag=0"));
-
-    ClearJournal();
-    Answer("DisplayGamma", nullptr, STANDIN_SLOT_NUMBER, 1.8);
-    Answer("MagZoom", nullptr, STANDIN_SLOT_SHORT, 0, 0, 150);
-    Answer("MaxCacheSize", nullptr, STANDIN_SLOT_INTEGER, 0, 4096);
-    VARIANT value = GetValue(L"DisplayGamma");
-    EXPECT_EQ(V_R8(&value), 1.8);
-    value = GetValue(L"PrintGamma");
-    EXPECT_EQ(V_R8(&value), 1.25) << "unanswered: the stored value";
-    value = GetValue(L"MagSize");
-    EXPECT_EQ(V_I2(&value), -3);
-    value = GetValue(L"MagZoom");
-    EXPECT_EQ(V_I2(&value), 150);
-    value = GetValue(L"MaxCacheSize");
-    EXPECT_EQ(V_I4(&value), 4096);
-    EXPECT_EQ(Journal(), Ask("DisplayGamma", "number=ptr integer=null short=null flag=null") +
-                             Ask("PrintGamma", "number=ptr integer=null short=null flag=null") +
-                             Ask("MagSize", "number=null integer=null short=ptr flag=null") +
-                             Ask("MagZoom", "number=null integer=null short=ptr flag=null") +
-                             Ask("MaxCacheSize", "number=null integer=ptr short=null flag=null"));
-}
-
-TEST_F(Properties, LongFlagsDifferInWhatCountsAsTrue)
-{
-    Activate();
-    const struct {
-        const wchar_t* property;
-        const char* key;
-        bool negativeIsTrue;
-    } rows[] = {{L"PrintMatchScreen", "PrintMatchScreen", true},
-                {L"PostError", "PostError", true},
-                {L"PrintHighQuality", "PrintHighQuality", false},
-                {L"ZoomFast", "ZoomFast", false},
-                {L"HyperlinkSimpleBorder", "HyperlinkSimpleBorder", false},
-                {L"ThumbnailFast", "ThumbnailFast", false},
-                {L"ThumbnailSmart", "ThumbnailSmart", false}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.key);
-        ClearJournal();
-        EXPECT_EQ(Put(row.property, Number<long, VT_I4>(-1)), S_OK);
-        EXPECT_EQ(Put(row.property, Number<long, VT_I4>(0)), S_OK);
-        EXPECT_EQ(Put(row.property, Number<long, VT_I4>(5)), S_OK);
-        EXPECT_EQ(Journal(),
-                  SetSlots(row.key, row.negativeIsTrue ? "number=0 integer=0 short=0 flag=1"
-                                                       : "number=0 integer=0 short=0 flag=0") +
-                      SetSlots(row.key, "number=0 integer=0 short=0 flag=0") +
-                      SetSlots(row.key, "number=0 integer=0 short=0 flag=1"));
-        ClearJournal();
-        VARIANT value = GetValue(row.property);
-        EXPECT_EQ(V_VT(&value), VT_I4);
-        EXPECT_EQ(V_I4(&value), 1);
-        const bool stored = std::wstring(row.property) == L"PostError";
-        EXPECT_EQ(Journal(),
-                  stored ? "" : Ask(row.key, "number=null integer=null short=null flag=ptr"));
-    }
-    Answer("ZoomFast", nullptr, STANDIN_SLOT_FLAG, 0, 0, 0, false);
-    VARIANT value = GetValue(L"ZoomFast");
-    EXPECT_EQ(V_I4(&value), 0);
-}
-
-TEST_F(Properties, ThumbnailsGoToThePluginAsANavigationPaneValue)
-{
-    Activate();
-    EXPECT_EQ(Put(L"NavPane", Text(L"left")), S_OK);
-    ClearJournal();
-    EXPECT_EQ(Put(L"Thumbnails", Text(L"true")), S_OK);
-    EXPECT_EQ(Put(L"Thumbnails", Text(L"")), S_OK);
-    EXPECT_EQ(Journal(),
-              SetText("NavPane", "\"Thumbnails,true\"") + SetText("NavPane", "\"Thumbnails,\""));
-    EXPECT_EQ(GetText(L"Thumbnails"), L"");
-    ClearJournal();
-    Answer("NavPane", nullptr);
-    EXPECT_EQ(Put(L"Thumbnails", Text(L"x")), S_OK);
-    EXPECT_EQ(GetText(L"Thumbnails"), L"x");
-}
-
-TEST_F(Properties, NegatedSettingsIgnoreEmptyTexts)
-{
-    Activate();
-    EXPECT_EQ(GetText(L"noMenu"), L"FALSE");
-    EXPECT_EQ(Put(L"noMenu", Text(L"true")), S_OK);
-    EXPECT_EQ(Put(L"noMenu", Text(L"")), S_OK);
-    EXPECT_EQ(GetText(L"noMenu"), L"TRUE");
-    EXPECT_EQ(Put(L"noMenu", Text(L"false")), S_OK);
-    EXPECT_EQ(GetText(L"noMenu"), L"FALSE");
-    EXPECT_EQ(Journal(), SetText("Menu", "\"NO\"") + SetText("Menu", "\"YES\""));
-
-    ClearJournal();
-    EXPECT_EQ(GetText(L"noScrollBars"), L"FALSE");
-    EXPECT_EQ(Put(L"noScrollBars", Text(L"yes")), S_OK);
-    EXPECT_EQ(Put(L"noScrollBars", Text(L"")), S_OK);
-    EXPECT_EQ(GetText(L"noScrollBars"), L"TRUE");
-    EXPECT_EQ(GetText(L"noToolbar"), L"FALSE");
-    EXPECT_EQ(Put(L"noToolbar", Text(L"1")), S_OK);
-    EXPECT_EQ(Put(L"noToolbar", Text(L"")), S_OK);
-    EXPECT_EQ(GetText(L"noToolbar"), L"TRUE");
-    EXPECT_EQ(GetText(L"Toolbar"), L"NO");
-    EXPECT_EQ(Put(L"noToolbar", Text(L"No")), S_OK);
-    EXPECT_EQ(GetText(L"noToolbar"), L"FALSE");
-    BSTR toolbar = const_cast<BSTR>(L"untouched");
-    EXPECT_EQ(control->get_Toolbar(&toolbar), S_OK);
-    EXPECT_EQ(toolbar, nullptr) << "absent";
-    EXPECT_EQ(Put(L"Passive", Text(L"kept")), S_OK);
-    EXPECT_EQ(Put(L"Passive", Text(L"")), S_OK);
-    EXPECT_EQ(GetText(L"Passive"), L"kept");
-    EXPECT_EQ(Journal(), "") << "none of these is sent";
-}
-
-TEST_F(Properties, CredentialsWaitForTheInstanceThenGoAtOnce)
-{
-    EXPECT_EQ(Put(L"UserId", Text(L"me")), S_OK);
-    EXPECT_EQ(Put(L"Password", Text(L"secret")), S_OK);
-    EXPECT_EQ(Journal(), "");
-    EXPECT_EQ(GetText(L"UserId"), L"");
-    EXPECT_EQ(GetText(L"Password"), L"");
-
-    ASSERT_EQ(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
-    ASSERT_EQ(ole->SetClientSite(&container), S_OK);
-    RECT position = container.PositionRect();
-    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(),
-                          &position),
-              S_OK);
-    const std::string journal = Journal();
-    EXPECT_NE(journal.find("USERID=\"me\" PASSWORD=\"secret\""), std::string::npos) << journal;
-
-    ClearJournal();
-    EXPECT_EQ(Put(L"UserId", Text(kValue)), S_OK);
-    EXPECT_EQ(Put(L"Password", Text(L"pw")), S_OK);
-    EXPECT_EQ(Journal(),
-              SetText("USERID", JournalText(Ansi(kValue))) + SetText("PASSWORD", "\"pw\""));
-    EXPECT_EQ(GetText(L"UserId"), L"");
-    EXPECT_EQ(GetText(L"Password"), L"");
-}
-
-TEST_F(Properties, EveryReadSucceedsBeforeTheInstanceExists)
-{
-    const wchar_t* all[] = {L"SRC",
-                            L"Flags",
-                            L"Align",
-                            L"Cache",
-                            L"Frame",
-                            L"Highlight",
-                            L"Keyboard",
-                            L"Links",
-                            L"Logo",
-                            L"Menu",
-                            L"Mode",
-                            L"Page",
-                            L"Passive",
-                            L"ScrollBars",
-                            L"Rotate",
-                            L"Thumbnails",
-                            L"Toolbar",
-                            L"VAlign",
-                            L"Zoom",
-                            L"noMenu",
-                            L"noScrollBars",
-                            L"noToolbar",
-                            L"NavPane",
-                            L"MouseMode",
-                            L"HAlign",
-                            L"DisplayGamma",
-                            L"PrintGamma",
-                            L"PrintMatchScreen",
-                            L"PrintHighQuality",
-                            L"MagSize",
-                            L"MagZoom",
-                            L"ZoomFast",
-                            L"HyperlinkSimpleBorder",
-                            L"HyperlinkShowAllKey",
-                            L"ThumbnailFast",
-                            L"ThumbnailSmart",
-                            L"MaxCacheSize",
-                            L"HelpURL",
-                            L"PostError",
-                            L"LogoImage",
-                            L"DisplayMode",
-                            L"ShowPosition",
-                            L"PageText",
-                            L"SelectedText",
-                            L"Layout",
-                            L"Prefetch",
-                            L"UserId",
-                            L"Password"};
-    EXPECT_EQ(std::size(all), 48u);
-    for (const wchar_t* name : all) {
-        VARIANT value;
-        EXPECT_EQ(GetByName(name, &value), S_OK) << static_cast<const void*>(name);
-        VariantClear(&value);
-    }
-    for (int i = 0; const StandinEntry* entry = standin->Entry(i); ++i) {
-        EXPECT_EQ(entry->pdata, nullptr);
-        EXPECT_EQ(entry->ndata, nullptr);
-    }
-}
-
-TEST_F(Properties, NullOutPointersAreRefused)
-{
-    EXPECT_EQ(control->get_Flags(nullptr), E_POINTER);
-    EXPECT_EQ(control->get_Zoom(nullptr), E_POINTER);
-    EXPECT_EQ(control->get_MagSize(nullptr), E_POINTER);
-    EXPECT_EQ(control->get_PostError(nullptr), E_POINTER);
-    EXPECT_EQ(control->put_Flags(nullptr), S_OK) << "an absent text is a text";
+        if (std::strcmp(entry->call, "NPP_New") == 0) created = entry->arguments;
+    EXPECT_EQ(created,
+              "type=\"image/vnd.fexo\" mode=1 argc=10 SCROLLBARS=\"FALSE\" CACHE=\"FALSE\" "
+              "FRAME=\"TRUE\" KEYBOARD=\"TRUE\" LINKS=\"TRUE\" LOGO=\"TRUE\" POSTERROR=\"TRUE\" "
+              "ROTATE=\"0\" MENU=\"YES\" PASSIVE=\"k\\xe9pt\" saved=null");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "hosted_control.h"
 #include "loopback_http_server.h"
 #include "server_dll.h"
+#include "static_class_factory.h"
 #include "stream_journal.h"
 #include "test_bytes.h"
 
@@ -37,21 +38,13 @@ const char* const kEntryPoints[] = {"NPP_New", "NPP_SetWindow", "NPP_NewStream",
 
 // CoCreateInstance of the separate browser that "_blank" asks for outside a
 // browser fails here, as on a machine without one: no window opens.
-class RefusingFactory : public IClassFactory {
+class RefusingFactory : public fexo::test::StaticClassFactory {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        *out = (iid == IID_IUnknown || iid == IID_IClassFactory) ? this : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override
     {
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 };
 
 template <class Interface>

@@ -1,0 +1,61 @@
+// The support library's reference counting, as one journal of counts and faults.
+#include <gtest/gtest.h>
+#include <string>
+#include "support/gexception.h"
+#include "support/gsmartpointer.h"
+
+namespace {
+
+struct Tracked : GPEnabled {
+    explicit Tracked(std::string* journal) : journal(journal) {}
+    ~Tracked() { *journal += "destroyed at " + std::to_string(count) + "; "; }
+    void* G_THISCALL DeletingDestructor(unsigned flags) override
+    {
+        return GDestroyEntry(this, flags);
+    }
+    std::string* journal;
+};
+
+template <class Body>
+std::string FaultOf(Body body)
+{
+    try {
+        body();
+    } catch (const GException& exception) {
+        return std::string(exception.GetCause()) + "; ";
+    }
+    return "done; ";
+}
+
+TEST(GSmartPointer, CountsEveryReferenceDestroysOnceAndRefusesSuspiciousUses)
+{
+    std::string journal;
+    auto* object = new Tracked(&journal);
+    auto note = [&](const char* step) { journal += step + std::to_string(object->count) + "; "; };
+    {
+        GP<Tracked> first = object;
+        note("first ");
+        GP<Tracked> second = first;
+        note("second ");
+        second = first;
+        note("same again ");
+        first = object;
+        note("self from plain ");
+        second.Release();
+        note(second.get() ? "released, kept " : "released ");
+        journal += FaultOf([&] { object->Destroy(); });
+    }
+    Tracked dying(&journal);
+    dying.count = -1;  // its last reference has gone: never taken up again
+    journal += GP<Tracked>(&dying).get() ? "revived; " : "not revived; ";
+    journal += FaultOf([] { (void)*GP<Tracked>(); });
+    journal += FaultOf([&] {
+        Tracked referenced(&journal);
+        referenced.count = 1;
+    });
+    EXPECT_EQ(journal, "first 1; second 2; same again 2; self from plain 2; released 1; "
+                       "GSmartPointer.suspicious; destroyed at -1; not revived; "
+                       "GSmartPointer.suspicious; destroyed at 1; GSmartPointer.suspicious; ");
+}
+
+}  // namespace
