@@ -15,7 +15,7 @@ namespace {
 template <class Function>
 Function Foreign(const char* name)
 {
-    return reinterpret_cast<Function>(GetProcAddress(GetModuleHandleA("npfexo.dll"), name));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("npfexo.dll"), name)));
 }
 std::string TakeJournal() { return Foreign<const char*(__cdecl*)()>("foreign_TakeJournal")(); }
 

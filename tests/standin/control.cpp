@@ -66,13 +66,6 @@ const StandinControl kControl = {
         Guard guard(TheState().lock);
         return TheState().browser;
     },
-    [](NPP instance) -> const char* {
-        static std::string text;
-        Guard guard(TheState().lock);
-        const Instance* plugin = TheState().Find(instance);
-        text = plugin ? plugin->Summary() : "";
-        return plugin ? text.c_str() : nullptr;
-    },
     [](const void* bytes, size_t length) { return Crc32(bytes, length); },
     [] { return TheState().liveStrings.load(); },
     [](const char* call, StandinAction action, void* context) {

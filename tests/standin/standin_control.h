@@ -82,9 +82,6 @@ typedef struct StandinControl {
     const StandinCallbacks*(STANDIN_CALL* Callbacks)(void);
     // The browser table given to NP_Initialize, null before it and after NP_Shutdown.
     const NPNetscapeFuncs*(STANDIN_CALL* BrowserFuncs)(void);
-    // The text the instance paints in its window, or null for an instance
-    // not the stand-in's; valid until the next call.
-    const char*(STANDIN_CALL* Summary)(NPP instance);
     // The CRC-32 that NPP_Write entries show.
     uint32_t(STANDIN_CALL* Checksum)(const void* bytes, size_t length);
     // String representations made by fexop_GetProperty and not yet destroyed.

@@ -85,7 +85,7 @@ STDMETHODIMP EventSink::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, D
     for (UINT i = params->cArgs; i > 0; --i) event += Describe(params->rgvarg[i - 1]) + (i > 1 ? ", " : "");
     events.push_back(event + ")");
     if (action) action(id, *params);
-    return invokeResult;
+    return S_OK;
 }
 
 }  // namespace fexo::test

@@ -16,7 +16,6 @@ public:
     // Texts quoted (null for none, \uXXXX outside printable ASCII), by-reference arguments after &.
     std::vector<std::string> events;
     std::function<void(DISPID id, DISPPARAMS& params)> action;
-    HRESULT invokeResult = S_OK;
 
     ULONG References() const { return m_refs; }
 

@@ -37,6 +37,5 @@ private:
 
 // Pumps messages until `done` says so (true) or the time is up (false).
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000);
-inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 }  // namespace fexo::test

@@ -42,12 +42,6 @@ std::wstring LoopbackHttpServer::WideUrl(const std::string& path) const
     return {url.begin(), url.end()};
 }
 
-std::vector<std::string> LoopbackHttpServer::Requests()
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_requests;
-}
-
 void LoopbackHttpServer::AcceptLoop()
 {
     while (!m_stopping) {
@@ -84,7 +78,6 @@ void LoopbackHttpServer::Respond(SOCKET connection)
     HttpResponse response{404, "not here"};
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        m_requests.push_back(target);
         if (m_responses.count(target)) response = m_responses[target];
     }
     std::string data = "HTTP/1.1 " + std::to_string(response.status) + (response.status == 200 ? " OK" : " Status") +
@@ -102,7 +95,6 @@ void LoopbackHttpServer::Respond(SOCKET connection)
             done += static_cast<size_t>(n);
         }
         sent += piece;
-        if (response.chunkPauseMs && sent > headLength && sent < data.size()) Sleep(response.chunkPauseMs);
     }
 }
 

@@ -18,8 +18,7 @@ struct HttpResponse {
 
     int status;
     std::string body;
-    size_t chunkSize = 0;  // the body in pieces with a pause after each (0: at once)
-    DWORD chunkPauseMs = 0;
+    size_t chunkSize = 0;  // the body in pieces of this size (0: at once)
 };
 
 class LoopbackHttpServer {
@@ -32,7 +31,6 @@ public:
     void Serve(const std::string& path, HttpResponse response);
     std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
     std::wstring WideUrl(const std::string& path) const;
-    std::vector<std::string> Requests();
 
 private:
     void AcceptLoop();
@@ -43,7 +41,6 @@ private:
     std::atomic<bool> m_stopping{false};
     std::mutex m_lock;
     std::map<std::string, HttpResponse> m_responses;
-    std::vector<std::string> m_requests;
     // Joined as new ones come: a long run keeps no threads of finished ones.
     struct Connection {
         std::thread thread;

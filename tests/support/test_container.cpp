@@ -27,7 +27,6 @@ TestContainer::TestContainer()
 
 TestContainer::~TestContainer()
 {
-    if (m_activeObject) m_activeObject->Release();
     DestroyWindow(m_host);
 }
 
@@ -60,14 +59,6 @@ STDMETHODIMP TestContainer::GetWindowContext(IOleInPlaceFrame** frame, IOleInPla
     GetClientRect(m_host, clip);
     *frameInfo = {frameInfo->cb, FALSE, m_host, nullptr, 0};
     return Log("InPlaceSite::GetWindowContext");
-}
-
-STDMETHODIMP TestContainer::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR)
-{
-    if (object) object->AddRef();
-    if (m_activeObject) m_activeObject->Release();
-    m_activeObject = object;
-    return Log(object ? "Frame::SetActiveObject" : "Frame::SetActiveObject(NULL)");
 }
 
 STDMETHODIMP TestContainer::QueryService(REFGUID service, REFIID iid, void** out)

@@ -21,13 +21,11 @@ public:
 
     HWND HostWindow() const { return m_host; }
     RECT PositionRect() const { return m_position; }
-    void RefuseInPlaceActivation(bool refuse) { m_refuseActivation = refuse; }
     // Answers IServiceProvider (passing requests on) only while offered.
     void OfferServices(IServiceProvider* services) { m_services = services; }
 
     // Calls in arrival order, as "Interface::Method"; TakeCalls empties the log.
     std::vector<std::string> TakeCalls() { return std::exchange(m_calls, {}); }
-    IOleInPlaceActiveObject* ActiveObject() const { return m_activeObject; }
 
     // Counts are checked to be balanced, not used for the container's lifetime.
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -45,7 +43,7 @@ public:
     STDMETHODIMP GetWindow(HWND* window) override { *window = m_host; return Log("InPlaceSite::GetWindow"); }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
-    STDMETHODIMP CanInPlaceActivate() override { return Log("InPlaceSite::CanInPlaceActivate", m_refuseActivation ? S_FALSE : S_OK); }
+    STDMETHODIMP CanInPlaceActivate() override { return Log("InPlaceSite::CanInPlaceActivate"); }
     STDMETHODIMP OnInPlaceActivate() override { return Log("InPlaceSite::OnInPlaceActivate"); }
     STDMETHODIMP OnUIActivate() override { return Log("InPlaceSite::OnUIActivate"); }
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
@@ -68,7 +66,10 @@ public:
     STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return Log("Frame::SetBorderSpace"); }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override;
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override
+    {
+        return Log(object ? "Frame::SetActiveObject" : "Frame::SetActiveObject(NULL)");
+    }
     STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
     STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
     STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
@@ -91,9 +92,7 @@ protected:
 private:
     HWND m_host = nullptr;
     RECT m_position{10, 20, 310, 220};
-    bool m_refuseActivation = false;
     ULONG m_refs = 1;
-    IOleInPlaceActiveObject* m_activeObject = nullptr;
     IServiceProvider* m_services = nullptr;
     std::vector<std::string> m_calls;
 };
