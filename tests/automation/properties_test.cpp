@@ -217,10 +217,7 @@ TEST_F(Properties, NegatedThumbnailPassiveAndCredentialWritesThenAnSrc)
     control->put_noToolbar(Text(L"No"));
     hosted.SetSource(L"http://127.0.0.1:1/a.fexo");
     hosted.SetSource(L"http://127.0.0.1:1/b.fexo");
-    std::string created;
-    for (int i = 0; const StandinEntry* entry = standin->Entry(i); ++i)
-        if (std::strcmp(entry->call, "NPP_New") == 0) created = entry->arguments;
-    EXPECT_EQ(created,
+    EXPECT_EQ(Created(),
               "type=\"image/vnd.fexo\" mode=1 argc=10 SCROLLBARS=\"FALSE\" CACHE=\"FALSE\" "
               "FRAME=\"TRUE\" KEYBOARD=\"TRUE\" LINKS=\"TRUE\" LOGO=\"TRUE\" POSTERROR=\"TRUE\" "
               "ROTATE=\"0\" MENU=\"YES\" PASSIVE=\"k\\xe9pt\" saved=null");

@@ -1,12 +1,11 @@
-// Page script runs inside the plugin's own calls (directly, or in a sink of
-// the event the plugin fires there): it releases the control, gives it a new
-// SRC, asks for a URL... with the control's code still on the stack.  Every
-// cell (entry point x action x direct or through the event, over network and
-// local documents) starts a new control on Wine's checking heap and must leave
-// no plugin call on an instance NPP_Destroy ended, the last NPP_New followed by
-// its NPP_Destroy, each stream carrying only its own address's bytes (all of
-// them once it ends) and ending at most once, the site and the sink released, the server unloadable, not one
-// memory block of the control's left and, over the matrix, no handle.
+// Page script runs inside the plugin's own calls (directly, or in a sink of the
+// event the plugin fires there) with the control's code still on the stack.
+// Every cell (entry point x action x direct or through the event, over network
+// and local documents) starts a new control on Wine's checking heap and must
+// leave no plugin call on an ended instance, the last NPP_New destroyed, each
+// stream carrying its own address's bytes (all, once ended) and ending at most
+// once, site and sink released, the server unloadable, no memory block of the
+// control's left and, over the matrix, no handle.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <exdisp.h>
@@ -211,19 +210,16 @@ private:
         const NPNetscapeFuncs* browser = m_standin->BrowserFuncs();
         const std::string extra = m_stage.Url("extra", false), other = m_stage.Url("other", m_local);
         IFexoCtl* control = m_page.Control();
-        IOleInPlaceObject* inPlace = m_action == Deactivate ? Query<IOleInPlaceObject>(control) : nullptr;
-        IOleObject* ole = m_action == Close ? Query<IOleObject>(control) : nullptr;
         BSTR zoom = nullptr;
         switch (m_action) {
             case Release: m_page.Destroy(); break;
-            case SrcNetwork:
-            case SrcLocal: SetSource("other", m_action == SrcLocal); break;
+            case SrcNetwork: case SrcLocal: SetSource("other", m_action == SrcLocal); break;
             case GetUrlSelf: browser->geturl(m_instance, other.c_str(), "_self"); break;
             case GetUrlBlank: browser->geturl(m_instance, extra.c_str(), "_blank"); break;
             case GetUrlStream: browser->geturl(m_instance, extra.c_str(), nullptr); break;
             case Unadvise: if (control && m_cookie) m_sink.Unadvise(control, std::exchange(m_cookie, 0)); break;
-            case Deactivate: if (inPlace) inPlace->InPlaceDeactivate(), inPlace->Release(); break;
-            case Close: if (ole) ole->Close(OLECLOSE_NOSAVE), ole->Release(); break;
+            case Deactivate: if (auto* p = Query<IOleInPlaceObject>(control)) p->InPlaceDeactivate(), p->Release(); break;
+            case Close: if (auto* ole = Query<IOleObject>(control)) ole->Close(OLECLOSE_NOSAVE), ole->Release(); break;
             case Method: if (long pages = 0; control) control->GetDocPagesCount(&pages); break;
             case Property: if (control) control->get_Zoom(&zoom), SysFreeString(zoom); break;
             case kActions: break;
