@@ -7,12 +7,8 @@
 // count), window, plugin instance or server object is left, the plugin shut
 // down.  Run again without failures, the scenario does exactly what it did.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
-#include "FexoCtl.h"
 #include "allocation_faults.h"
 #include "event_sink.h"
 #include "every_member.h"
@@ -42,10 +38,7 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) override { return size; }
     STDMETHODIMP_(void*) PostAlloc(void* block) override { return g_taskBlocks += block != nullptr, block; }
-    STDMETHODIMP_(void*) PreFree(void* block, BOOL spied) override
-    {
-        return g_taskBlocks -= block && spied, block;
-    }
+    STDMETHODIMP_(void*) PreFree(void* block, BOOL spied) override { return g_taskBlocks -= block && spied, block; }
     STDMETHODIMP_(void) PostFree(BOOL) override {}
     STDMETHODIMP_(SIZE_T) PreRealloc(void* block, SIZE_T size, void** out, BOOL spied) override
     {
@@ -53,10 +46,7 @@ public:
         g_taskBlocks -= block && spied && size == 0;
         return *out = block, size;
     }
-    STDMETHODIMP_(void*) PostRealloc(void* block, BOOL) override
-    {
-        return g_taskBlocks += m_reallocAllocates && block, block;
-    }
+    STDMETHODIMP_(void*) PostRealloc(void* block, BOOL) override { return g_taskBlocks += m_reallocAllocates && block, block; }
     STDMETHODIMP_(void*) PreGetSize(void* block, BOOL) override { return block; }
     STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T size, BOOL) override { return size; }
     STDMETHODIMP_(void*) PreDidAlloc(void* block, BOOL) override { return block; }
@@ -71,6 +61,9 @@ private:
 const StandinControl* Standin() { return StandinControlOf(GetModuleHandleA("npfexo.dll")); }
 int Calls(const char* name) { return static_cast<int>(CallsNamed(Standin(), name).size()); }
 
+template <class Interface>
+void** Out(Interface** out) { return reinterpret_cast<void**>(out); }
+
 // One run of a scenario: what it did, and what was not clean.
 struct Trial {
     bool failing;  // allocations may fail during this run
@@ -79,8 +72,7 @@ struct Trial {
     bool Check(const std::string& what, HRESULT hr, HRESULT failure = E_OUTOFMEMORY)
     {
         char line[80];
-        std::snprintf(line, sizeof line, "%s=%08lx\n", what.c_str(), static_cast<unsigned long>(hr));
-        trace += line;
+        trace += (std::snprintf(line, sizeof line, "%s=%08lx\n", what.c_str(), static_cast<unsigned long>(hr)), line);
         if (hr != S_OK && !(failing && (hr == E_OUTOFMEMORY || hr == failure))) faults += line;
         return hr == S_OK;
     }
@@ -97,11 +89,9 @@ struct Trial {
 struct Session : IUnknown {
     Session(Trial& trial, bool aggregated = false, bool activate = true) : run(trial)
     {
-        if (!run.Check("create", ServerDll::CreateControl(aggregated ? this : nullptr, IID_IUnknown,
-                                                          reinterpret_cast<void**>(&inner))))
+        if (!run.Check("create", ServerDll::CreateControl(aggregated ? this : nullptr, IID_IUnknown, Out(&inner))))
             return;
-        QueryInterface(IID_IFexoCtl, reinterpret_cast<void**>(&control));
-        QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+        QueryInterface(IID_IFexoCtl, Out(&control)), QueryInterface(IID_IOleObject, Out(&ole));
         RECT position = container.PositionRect();
         if (!run.Check("SetClientSite", ole->SetClientSite(&container)) ||
             (activate && !run.Check("DoVerb", ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container,
@@ -127,14 +117,11 @@ struct Session : IUnknown {
         Persist* persist = nullptr;
         control->QueryInterface(__uuidof(Persist), reinterpret_cast<void**>(&persist));
         const bool done = run.Check("persist", call(persist), E_FAIL);
-        persist->Release();
-        return done;
+        return persist->Release(), done;
     }
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
-        if (!IsEqualIID(iid, IID_IUnknown)) return inner->QueryInterface(iid, out);
-        *out = this;
-        return S_OK;
+        return IsEqualIID(iid, IID_IUnknown) ? (*out = this, S_OK) : inner->QueryInterface(iid, out);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -193,13 +180,12 @@ void Document(Trial& run, BSTR url, int loads)
     if (!session.control) return;
     const DWORD cookies[] = {sinks[0].Advise(session.control), sinks[1].Advise(session.control)};
     const StandinCallbacks& plugin = *Standin()->Callbacks();
-    const NPP instance = session.instance;
-    plugin.event(instance, "ZoomChange", "fit", 0, 0, 0, 0);
-    plugin.error(instance, "broken");
-    plugin.complexEvent(instance, "HyperlinkClickEvent", "http://a/", nullptr, nullptr, 0, 0, 0, 0, 0, 1);
+    plugin.event(session.instance, "ZoomChange", "fit", 0, 0, 0, 0);
+    plugin.error(session.instance, "broken");
+    plugin.complexEvent(session.instance, "HyperlinkClickEvent", "http://a/", nullptr, nullptr, 0, 0, 0, 0, 0, 1);
     PasswordRequest request{1, "http://doc/", "u", "p"};
     int32_t result = 5;
-    plugin.password(instance, &request, &result);
+    plugin.password(session.instance, &request, &result);
     for (int i = 0; i < 2; ++i) {
         run.Expect("events: " + std::to_string(sinks[i].events.size()), cookies[i] && !sinks[i].events.empty());
         if (cookies[i]) run.Check("Unadvise", sinks[i].Unadvise(session.control, cookies[i]));
@@ -267,8 +253,7 @@ TEST(AllocationFailures, EveryScenarioEndsCleanlyWhereverMemoryRunsOut)
     wcscpy(wcsrchr(path, L'\\') + 1, L"allocation-sweep.fexo");
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
-    WriteFile(file, "FEXO document", 13, &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file, "FEXO document", 13, &written, nullptr), CloseHandle(file);
     MessageBoxWatcher boxes(L"Failed to open");  // a document without memory to open it
     LoopbackHttpServer server;
     server.Serve("/doc.fexo", HttpResponse(200, std::string(3000, 'd')));

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+extern "C" BYTE __ImageBase[];  // this module's image, as the linker lays it out
+
 namespace {
 
 LONG g_countdown;  // calls left until the failing one; 0: none fails
@@ -73,11 +75,7 @@ const struct Hook {
 struct Redirection {
     Redirection()
     {
-        HMODULE module = nullptr;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCSTR>(&g_counts), &module);
-        auto* base = reinterpret_cast<BYTE*>(module);
+        BYTE* base = __ImageBase;
         const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
             base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
         for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(

@@ -39,19 +39,14 @@ const char* const kEntryPoints[] = {"NPP_New", "NPP_SetWindow", "NPP_NewStream",
 // browser fails here, as on a machine without one: no window opens.
 class RefusingFactory : public fexo::test::StaticClassFactory {
 public:
-    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override
-    {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
 };
 
 template <class Interface>
 Interface* Query(IUnknown* object)
 {
     Interface* result = nullptr;
-    if (object) object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(&result));
-    return result;
+    return object && object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(&result)) == S_OK ? result : nullptr;
 }
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
@@ -69,12 +64,10 @@ struct Stage {
             const std::string bytes = Bytes(size / 2, size % 241);
             HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
             DWORD written = 0;
-            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-            CloseHandle(file);
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr), CloseHandle(file);
             bodies[Url(name, true)] = bytes;
         }
-        CoRegisterClassObject(CLSID_InternetExplorer, &factory, CLSCTX_INPROC_SERVER,
-                              REGCLS_MULTIPLEUSE, &cookie);
+        CoRegisterClassObject(CLSID_InternetExplorer, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
     }
     ~Stage() { CoRevokeClassObject(cookie); }
     static std::string Path(const std::string& name)
@@ -118,8 +111,7 @@ public:
         Hold([&](IFexoCtl* control) {
             auto* ole = Query<IOleObject>(control);
             RECT position = m_page.container.PositionRect();
-            ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &m_page.container, 0,
-                        m_page.container.HostWindow(), &position);
+            ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &m_page.container, 0, m_page.container.HostWindow(), &position);
             ole->Release();
         });
         AwaitStreams();
