@@ -10,12 +10,8 @@ using Events = std::vector<std::string>;
 
 namespace {
 
-struct Notification {
-    const char* name;
-    const char* text;  // ANSI
-    int32_t value1, value2;
-    const char* fired;  // null: nothing
-};
+// The text is ANSI; fired: the event the sink hears (null: nothing).
+struct Notification { const char* name; const char* text; int32_t value1, value2; const char* fired; };
 
 const Notification kNotifications[] = {
     {"pagechange", nullptr, 12, 0, "PageChange(12)"},
@@ -35,8 +31,7 @@ protected:
     const StandinCallbacks& callbacks = *standin->Callbacks();
     void Click(const char* url, const char* target, const char* comment, int32_t flag)
     {
-        callbacks.complexEvent(instance, "HyperlinkClickEvent", url, target, comment, 1, 2, 3, 4, 5,
-                               flag);
+        callbacks.complexEvent(instance, "HyperlinkClickEvent", url, target, comment, 1, 2, 3, 4, 5, flag);
     }
 };
 

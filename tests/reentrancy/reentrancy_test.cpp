@@ -46,7 +46,7 @@ template <class Interface>
 Interface* Query(IUnknown* object)
 {
     Interface* result = nullptr;
-    return object && object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(&result)) == S_OK ? result : nullptr;
+    return object && SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&result))) ? result : nullptr;
 }
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
