@@ -7,23 +7,17 @@
 #include <cstdlib>
 #include <cstring>
 
+extern "C" BYTE __ImageBase[];  // this module's image, as the linker lays it out
+
 namespace {
 
 LONG g_countdown;  // calls left until the failing one; 0: none fails
 FexoFaultCounts g_counts;
 
 // Counts one allocation call; true when this one is to fail.
-bool Fails()
-{
-    if (g_countdown == 0 || --g_countdown > 0) return false;
-    return ++g_counts.failed;
-}
+bool Fails() { return g_countdown != 0 && --g_countdown == 0 && ++g_counts.failed; }
 template <class Block>
-Block Kept(Block block)
-{
-    g_counts.liveBlocks += block != nullptr;
-    return block;
-}
+Block Kept(Block block) { return g_counts.liveBlocks += block != nullptr, block; }
 
 // A failing call answers as the allocator does when out of memory; the C
 // runtime's blocks are counted.
@@ -64,20 +58,13 @@ HRESULT WINAPI Failing_VariantChangeType(VARIANTARG* to, VARIANTARG* from, USHOR
 
 #define HOOK(result, convention, name, ...) \
     {#name, reinterpret_cast<void*>(Failing_##name), reinterpret_cast<void**>(&g_##name)},
-const struct Hook {
-    const char* name;
-    void* replacement;
-    void** original;
-} kHooks[] = {ALLOCATORS(HOOK) HOOK(, , realloc) HOOK(, , free) HOOK(, , VariantChangeType)};
+const struct Hook { const char* name; void* replacement; void** original; } kHooks[] = {
+    ALLOCATORS(HOOK) HOOK(, , realloc) HOOK(, , free) HOOK(, , VariantChangeType)};
 
 struct Redirection {
     Redirection()
     {
-        HMODULE module = nullptr;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCSTR>(&g_counts), &module);
-        auto* base = reinterpret_cast<BYTE*>(module);
+        BYTE* base = __ImageBase;
         const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
             base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
         for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
@@ -87,10 +74,8 @@ struct Redirection {
             auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
             for (; name->u1.AddressOfData; ++name, ++slot)
                 for (const Hook& hook : kHooks) {
-                    if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
-                        std::strcmp(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(
-                                        base + name->u1.AddressOfData)->Name, hook.name))
-                        continue;
+                    const auto* import = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+                    if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) || std::strcmp(import->Name, hook.name)) continue;
                     *hook.original = reinterpret_cast<void*>(slot->u1.Function);
                     DWORD protection = 0;
                     VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);

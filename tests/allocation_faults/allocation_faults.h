@@ -11,18 +11,14 @@ struct FexoFaultCounts {
     LONG liveBlocks;  // C runtime blocks held now (a running balance)
 };
 
-template <class Function>
-Function FaultsExport(HMODULE control, const char* name)
+template <class Argument>
+void CallFaultsExport(HMODULE control, const char* name, Argument argument)
 {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(control, name)));
+    reinterpret_cast<void(WINAPI*)(Argument)>(reinterpret_cast<void*>(GetProcAddress(control, name)))(argument);
 }
-inline void FailAllocationAt(HMODULE control, LONG n)
-{
-    FaultsExport<void(WINAPI*)(LONG)>(control, "FexoFaultsFailAt")(n);
-}
+inline void FailAllocationAt(HMODULE control, LONG n) { CallFaultsExport(control, "FexoFaultsFailAt", n); }
 inline FexoFaultCounts AllocationCounts(HMODULE control)
 {
     FexoFaultCounts counts{};
-    FaultsExport<void(WINAPI*)(FexoFaultCounts*)>(control, "FexoFaultsRead")(&counts);
-    return counts;
+    return CallFaultsExport(control, "FexoFaultsRead", &counts), counts;
 }

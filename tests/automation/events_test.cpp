@@ -1,22 +1,17 @@
 // The plugin's notifications through the callbacks the control registered:
 // what the control keeps and which events its sinks hear; the connection
-// point's cookies; and notifications and calls while memory runs out.
+// point's cookies.
 #include <utility>
 #include "automation.h"
 #include "event_sink.h"
-#include "failing_allocator.h"
 
 using namespace fexo::test;
 using Events = std::vector<std::string>;
 
 namespace {
 
-struct Notification {
-    const char* name;
-    const char* text;  // ANSI
-    int32_t value1, value2;
-    const char* fired;  // null: nothing
-};
+// The text is ANSI; fired: the event the sink hears (null: nothing).
+struct Notification { const char* name; const char* text; int32_t value1, value2; const char* fired; };
 
 const Notification kNotifications[] = {
     {"pagechange", nullptr, 12, 0, "PageChange(12)"},
@@ -36,8 +31,7 @@ protected:
     const StandinCallbacks& callbacks = *standin->Callbacks();
     void Click(const char* url, const char* target, const char* comment, int32_t flag)
     {
-        callbacks.complexEvent(instance, "HyperlinkClickEvent", url, target, comment, 1, 2, 3, 4, 5,
-                               flag);
+        callbacks.complexEvent(instance, "HyperlinkClickEvent", url, target, comment, 1, 2, 3, 4, 5, flag);
     }
 };
 
@@ -147,33 +141,6 @@ TEST_F(PluginEvents, CookiesAreSlotsOfATableThatDoubles)
     for (EventSink& sink : sinks) EXPECT_EQ(sink.References(), 1u);
     point->Release();
     points->Release();
-}
-
-// A method answers E_OUTOFMEMORY and fires nothing; a notification is
-// dropped inside its callback.
-TEST_F(PluginEvents, OutOfMemoryAnswersOrDropsAndFiresNothing)
-{
-    ASSERT_TRUE(FailingAllocations::Available()) << "OANOCACHE must be set";
-    EventSink sink;
-    ASSERT_EQ(sink.Advise(control), 1u);
-    standin->QueueResult("fexop_GetDocPagesCount", 1);
-    PasswordRequest request{1, "http://doc/", "u", "p"};
-    int32_t answered = 5;
-    {
-        const Text text(L"1");
-        FailingAllocations failing;
-        EXPECT_EQ(control->put_Flags(text), E_OUTOFMEMORY);
-        EXPECT_EQ(control->CmdDocInfo(), E_OUTOFMEMORY);
-        EXPECT_EQ(control->SaveAs(text, text), E_OUTOFMEMORY);
-        callbacks.event(instance, "ZoomChange", "fit", 0, 0, 0, 0);
-        callbacks.error(instance, "lost");
-        Click("http://a/", nullptr, nullptr, 1);
-        callbacks.password(instance, &request, &answered);
-    }
-    EXPECT_EQ(answered, 5) << "no answer for a dropped request";
-    EXPECT_EQ(sink.events, Events{});
-    EXPECT_EQ(Journal(), "fexop_GetDocPagesCount()\n") << "no text sent, no link followed";
-    sink.Unadvise(control, 1);
 }
 
 }  // namespace

@@ -22,32 +22,28 @@ struct Method {
 
 #define CALL(call) [](IFexoCtl* c) -> long { return c->call; }
 #define QUERY(type, method) [](IFexoCtl* c) -> long { type v{}; c->method(&v); return v; }
-#define TEXT_IS(method, text)                                     \
-    [](IFexoCtl* c) -> long {                                     \
-        BSTR v = nullptr;                                         \
-        c->method(&v);                                            \
-        const long same = v && std::wcscmp(v, text) == 0;         \
-        SysFreeString(v);                                         \
-        return same;                                              \
+#define TEXT_IS(method, text)                                 \
+    [](IFexoCtl* c) -> long {                                 \
+        BSTR v = nullptr;                                     \
+        c->method(&v);                                        \
+        const long same = v && std::wcscmp(v, text) == 0;     \
+        return SysFreeString(v), same;                        \
     }
-#define DIALOG(name, dispid) \
+#define DIALOG(name, dispid)                                  \
     {L## #name, dispid, CALL(name()), S_OK, "fexop_OpenDlgCommand(command=\"" #name "\")\n"}
 #define ACTION(name, dispid, call, export) {L## #name, dispid, CALL(call), S_OK, export "()\n"}
 
 const Method kMethods[] = {
     {L"GetDocPagesCount", 26, QUERY(long, GetDocPagesCount), 70000, "fexop_GetDocPagesCount()\n"},
-    {L"GetDocFormatVersion", 27, QUERY(short, GetDocFormatVersion), 0x2345,
-     "fexop_GetDocFormatVersion()\n"},
-    {L"GetPageResolution", 28, QUERY(short, GetPageResolution), 300,
-     "fexop_GetPageResolution()\n"},
+    {L"GetDocFormatVersion", 27, QUERY(short, GetDocFormatVersion), 0x2345, "fexop_GetDocFormatVersion()\n"},
+    {L"GetPageResolution", 28, QUERY(short, GetPageResolution), 300, "fexop_GetPageResolution()\n"},
     {L"GetPageLength", 29, QUERY(long, GetPageLength), 40000 - 65536, "fexop_GetPageLength()\n"},
     {L"GetPageWidth", 30, QUERY(long, GetPageWidth), 0x8005 - 65536, "fexop_GetPageWidth()\n"},
     {L"GetDocType", 31, TEXT_IS(GetDocType, L"F\u00e9xo"), true, "fexop_GetDocType(docType=ptr)\n"},
     DIALOG(CmdHelp, 49),
     DIALOG(CmdPageInfo, 50),
     {L"CmdDocInfo", 51, CALL(CmdDocInfo()), S_OK, "fexop_GetDocPagesCount()\n"},  // one page
-    {L"CmdDocInfo", 51, CALL(CmdDocInfo()), S_OK,
-     "fexop_GetDocPagesCount()\nfexop_OpenDlgCommand(command=\"CmdDocInfo\")\n"},
+    {L"CmdDocInfo", 51, CALL(CmdDocInfo()), S_OK, "fexop_GetDocPagesCount()\nfexop_OpenDlgCommand(command=\"CmdDocInfo\")\n"},
     DIALOG(CmdSavePageAs, 52),
     DIALOG(CmdSaveDocAs, 53),
     DIALOG(CmdFind, 54),
@@ -85,8 +81,7 @@ const Method kMethods[] = {
      "fexop_PrintDocTo(reserved=null start=-1 end=0 zoom=1 printer=\"\" options=1)\n"},
     {L"ShowMagnifier", 73, CALL(ShowMagnifier(-1)), S_OK, "fexop_ShowMagnifier(show=0)\n"},
     {L"ShowMagnifier", 73, CALL(ShowMagnifier(73)), S_OK, "fexop_ShowMagnifier(show=1)\n"},
-    {L"GetLastFexoError", 74, TEXT_IS(GetLastFexoError, L"Invalid path or file exsisting"), true,
-     ""},
+    {L"GetLastFexoError", 74, TEXT_IS(GetLastFexoError, L"Invalid path or file exsisting"), true, ""},
     {L"RotateBy", 78, CALL(RotateBy(Text(L"7\u00e8"))), S_OK,
      "fexop_SetProperty(name=\"Rotate\" text=\"7\\xe8\" number=0 integer=0 short=0 flag=0)\n"},
 };

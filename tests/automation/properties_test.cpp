@@ -97,23 +97,19 @@ bool IsFlag(Slot slot) { return slot >= Slot::Positive; }
 std::string SetLine(const Property& p)
 {
     const bool utf8 = p.slot == Slot::Utf8 || p.slot == Slot::YesNoUtf8;
-    const std::string text = "\"" + std::string(p.name, p.name + std::wcslen(p.name)) +
-                             (utf8 ? "\\xc3\\xa9\"" : "\\xe9\"");
+    const std::string text = "\"" + std::string(p.name, p.name + std::wcslen(p.name)) + (utf8 ? "\\xc3\\xa9\"" : "\\xe9\"");
     char values[96];
     std::snprintf(values, sizeof values, " number=%g integer=%g short=%g flag=%d)\n",
-                  p.slot == Slot::Number ? p.put : 0, p.slot == Slot::Integer ? p.put : 0,
-                  p.slot == Slot::Short ? p.put : 0,
+                  p.slot == Slot::Number ? p.put : 0, p.slot == Slot::Integer ? p.put : 0, p.slot == Slot::Short ? p.put : 0,
                   p.slot == Slot::NonZero ? p.put != 0 : p.slot == Slot::Positive && p.put > 0);
-    return std::string("fexop_SetProperty(name=\"") + p.key + "\" text=" +
-           (IsText(p.slot) ? text : "null") + values;
+    return std::string("fexop_SetProperty(name=\"") + p.key + "\" text=" + (IsText(p.slot) ? text : "null") + values;
 }
 
 std::string AskLine(const Property& p)
 {
     auto given = [&](bool yes) { return yes ? "ptr" : "null"; };
-    return std::string("fexop_GetProperty(name=\"") + p.asked + "\" text=empty number=" +
-           given(p.slot == Slot::Number) + " integer=" + given(p.slot == Slot::Integer) +
-           " short=" + given(p.slot == Slot::Short) +
+    return std::string("fexop_GetProperty(name=\"") + p.asked + "\" text=empty number=" + given(p.slot == Slot::Number) +
+           " integer=" + given(p.slot == Slot::Integer) + " short=" + given(p.slot == Slot::Short) +
            " flag=" + given(IsFlag(p.slot) || IsYesNo(p.slot)) + ")\n";
 }
 
@@ -122,8 +118,7 @@ HRESULT Invoke(IFexoCtl* control, DISPID id, WORD flags, VARIANT* value)
     DISPID named = DISPID_PROPERTYPUT;
     const bool put = flags == DISPATCH_PROPERTYPUT;
     DISPPARAMS params{put ? value : nullptr, put ? &named : nullptr, put, put};
-    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                           put ? nullptr : value, nullptr, nullptr);
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, put ? nullptr : value, nullptr, nullptr);
 }
 
 class Properties : public Automation {};
@@ -142,8 +137,7 @@ TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
         std::string expected = p.key ? SetLine(p) : "";
         VARIANT value{};  // numbers as doubles: IDispatch converts them
         V_VT(&value) = IsText(p.slot) ? VT_BSTR : VT_R8;
-        if (IsText(p.slot)) V_BSTR(&value) = SysAllocString(written.c_str());
-        if (!IsText(p.slot)) V_R8(&value) = p.put;
+        if (IsText(p.slot)) V_BSTR(&value) = SysAllocString(written.c_str()); else V_R8(&value) = p.put;
         EXPECT_EQ(p.key ? Invoke(control, p.dispid, DISPATCH_PROPERTYPUT, &value) : S_OK, S_OK);
         VariantClear(&value);
 
@@ -151,10 +145,8 @@ TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
         if (p.asked) {
             answers.push_back(p.asked + std::string("\xe4"));  // "ä" in the ANSI code page
             answered = std::wstring(p.asked, p.asked + std::strlen(p.asked)) + L"\u00e4";
-            const StandinAnswer answer = {answers.back().c_str(),
-                                          p.answer == -1 ? 0 : kAnsweredSlot[int(p.slot)],
-                                          p.answer, int32_t(p.answer), int16_t(p.answer),
-                                          p.answer != 0};
+            const StandinAnswer answer = {answers.back().c_str(), p.answer == -1 ? 0 : kAnsweredSlot[int(p.slot)],
+                                          p.answer, int32_t(p.answer), int16_t(p.answer), p.answer != 0};
             standin->SetAnswer(p.asked, &answer);
             expected += AskLine(p);
         }
@@ -217,10 +209,7 @@ TEST_F(Properties, NegatedThumbnailPassiveAndCredentialWritesThenAnSrc)
     control->put_noToolbar(Text(L"No"));
     hosted.SetSource(L"http://127.0.0.1:1/a.fexo");
     hosted.SetSource(L"http://127.0.0.1:1/b.fexo");
-    std::string created;
-    for (int i = 0; const StandinEntry* entry = standin->Entry(i); ++i)
-        if (std::strcmp(entry->call, "NPP_New") == 0) created = entry->arguments;
-    EXPECT_EQ(created,
+    EXPECT_EQ(Created(),
               "type=\"image/vnd.fexo\" mode=1 argc=10 SCROLLBARS=\"FALSE\" CACHE=\"FALSE\" "
               "FRAME=\"TRUE\" KEYBOARD=\"TRUE\" LINKS=\"TRUE\" LOGO=\"TRUE\" POSTERROR=\"TRUE\" "
               "ROTATE=\"0\" MENU=\"YES\" PASSIVE=\"k\\xe9pt\" saved=null");

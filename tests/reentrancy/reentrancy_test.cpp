@@ -1,12 +1,11 @@
-// Page script runs inside the plugin's own calls (directly, or in a sink of
-// the event the plugin fires there): it releases the control, gives it a new
-// SRC, asks for a URL... with the control's code still on the stack.  Every
-// cell (entry point x action x direct or through the event, over network and
-// local documents) starts a new control on Wine's checking heap and must leave
-// no plugin call on an instance NPP_Destroy ended, the last NPP_New followed by
-// its NPP_Destroy, each stream carrying only its own address's bytes (all of
-// them once it ends) and ending at most once, the site and the sink released, the server unloadable, not one
-// memory block of the control's left and, over the matrix, no handle.
+// Page script runs inside the plugin's own calls (directly, or in a sink of the
+// event the plugin fires there) with the control's code still on the stack.
+// Every cell (entry point x action x direct or through the event, over network
+// and local documents) starts a new control on Wine's checking heap and must
+// leave no plugin call on an ended instance, the last NPP_New destroyed, each
+// stream carrying its own address's bytes (all, once ended) and ending at most
+// once, site and sink released, the server unloadable, no memory block of the
+// control's left and, over the matrix, no handle.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <exdisp.h>
@@ -40,19 +39,14 @@ const char* const kEntryPoints[] = {"NPP_New", "NPP_SetWindow", "NPP_NewStream",
 // browser fails here, as on a machine without one: no window opens.
 class RefusingFactory : public fexo::test::StaticClassFactory {
 public:
-    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override
-    {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
 };
 
 template <class Interface>
 Interface* Query(IUnknown* object)
 {
     Interface* result = nullptr;
-    if (object) object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(&result));
-    return result;
+    return object && SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&result))) ? result : nullptr;
 }
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
@@ -70,12 +64,10 @@ struct Stage {
             const std::string bytes = Bytes(size / 2, size % 241);
             HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
             DWORD written = 0;
-            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-            CloseHandle(file);
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr), CloseHandle(file);
             bodies[Url(name, true)] = bytes;
         }
-        CoRegisterClassObject(CLSID_InternetExplorer, &factory, CLSCTX_INPROC_SERVER,
-                              REGCLS_MULTIPLEUSE, &cookie);
+        CoRegisterClassObject(CLSID_InternetExplorer, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
     }
     ~Stage() { CoRevokeClassObject(cookie); }
     static std::string Path(const std::string& name)
@@ -119,8 +111,7 @@ public:
         Hold([&](IFexoCtl* control) {
             auto* ole = Query<IOleObject>(control);
             RECT position = m_page.container.PositionRect();
-            ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &m_page.container, 0,
-                        m_page.container.HostWindow(), &position);
+            ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &m_page.container, 0, m_page.container.HostWindow(), &position);
             ole->Release();
         });
         AwaitStreams();
@@ -211,19 +202,16 @@ private:
         const NPNetscapeFuncs* browser = m_standin->BrowserFuncs();
         const std::string extra = m_stage.Url("extra", false), other = m_stage.Url("other", m_local);
         IFexoCtl* control = m_page.Control();
-        IOleInPlaceObject* inPlace = m_action == Deactivate ? Query<IOleInPlaceObject>(control) : nullptr;
-        IOleObject* ole = m_action == Close ? Query<IOleObject>(control) : nullptr;
         BSTR zoom = nullptr;
         switch (m_action) {
             case Release: m_page.Destroy(); break;
-            case SrcNetwork:
-            case SrcLocal: SetSource("other", m_action == SrcLocal); break;
+            case SrcNetwork: case SrcLocal: SetSource("other", m_action == SrcLocal); break;
             case GetUrlSelf: browser->geturl(m_instance, other.c_str(), "_self"); break;
             case GetUrlBlank: browser->geturl(m_instance, extra.c_str(), "_blank"); break;
             case GetUrlStream: browser->geturl(m_instance, extra.c_str(), nullptr); break;
             case Unadvise: if (control && m_cookie) m_sink.Unadvise(control, std::exchange(m_cookie, 0)); break;
-            case Deactivate: if (inPlace) inPlace->InPlaceDeactivate(), inPlace->Release(); break;
-            case Close: if (ole) ole->Close(OLECLOSE_NOSAVE), ole->Release(); break;
+            case Deactivate: if (auto* p = Query<IOleInPlaceObject>(control)) p->InPlaceDeactivate(), p->Release(); break;
+            case Close: if (auto* ole = Query<IOleObject>(control)) ole->Close(OLECLOSE_NOSAVE), ole->Release(); break;
             case Method: if (long pages = 0; control) control->GetDocPagesCount(&pages); break;
             case Property: if (control) control->get_Zoom(&zoom), SysFreeString(zoom); break;
             case kActions: break;
