@@ -77,19 +77,13 @@ static HRESULT STDMETHODCALLTYPE Navigate(IWebBrowserApp* This, BSTR url, VARIAN
 }
 
 static HRESULT STDMETHODCALLTYPE Refresh2(IWebBrowserApp* This, VARIANT* level)
-{
-    return Log(OWNER(This, browser), "Refresh2(level=%s)\n", Variant(level).text), S_OK;
-}
+{ return Log(OWNER(This, browser), "Refresh2(level=%s)\n", Variant(level).text), S_OK; }
 
 static HRESULT STDMETHODCALLTYPE put_StatusText(IWebBrowserApp* This, BSTR text)
-{
-    return Log(OWNER(This, browser), "put_StatusText(%s)\n", Text(text).text), S_OK;
-}
+{ return Log(OWNER(This, browser), "put_StatusText(%s)\n", Text(text).text), S_OK; }
 
 static HRESULT STDMETHODCALLTYPE put_Visible(IWebBrowserApp* This, VARIANT_BOOL visible)
-{
-    return Log(OWNER(This, browser), "put_Visible(%d)\n", visible), S_OK;
-}
+{ return Log(OWNER(This, browser), "put_Visible(%d)\n", visible), S_OK; }
 
 static HRESULT STDMETHODCALLTYPE window_open(IHTMLWindow2* This, BSTR url, BSTR name, BSTR features,
                                              VARIANT_BOOL replace, IHTMLWindow2** opened)
@@ -125,17 +119,11 @@ static HRESULT STDMETHODCALLTYPE get_href(IHTMLLocation* This, BSTR* out)
 static HRESULT STDMETHODCALLTYPE QueryService(IServiceProvider* This, REFGUID service, REFIID iid, void** out)
 {
     BrowserObjects* o = OWNER(This, services);
+    const BOOL browser = IsEqualGUID(service, &IID_IWebBrowserApp), window = IsEqualGUID(service, &IID_IHTMLWindow2);
+    Log(o, "QueryService(%s)\n", browser ? "IWebBrowserApp" : window ? "IHTMLWindow2" : "other");
     *out = NULL;
-    if (IsEqualGUID(service, &IID_IWebBrowserApp)) {
-        Log(o, "QueryService(IWebBrowserApp)\n");
-        if (o->withBrowser) return browser_QueryInterface(&o->browser, iid, out);
-    } else if (IsEqualGUID(service, &IID_IHTMLWindow2)) {
-        Log(o, "QueryService(IHTMLWindow2)\n");
-        if (o->withPage) return window_QueryInterface(&o->window, iid, out);
-    } else {
-        Log(o, "QueryService(other)\n");
-    }
-    return E_NOINTERFACE;
+    if (browser && o->withBrowser) return browser_QueryInterface(&o->browser, iid, out);
+    return window && o->withPage ? window_QueryInterface(&o->window, iid, out) : E_NOINTERFACE;
 }
 
 #define UNKNOWN_ENTRIES(field) \
@@ -149,15 +137,11 @@ static IServiceProviderVtbl servicesVtbl = {UNKNOWN_ENTRIES(services), .QuerySer
 
 BrowserPage* BrowserPage_Create(BOOL withBrowser, BOOL withPage)
 {
-    BrowserObjects* o = (BrowserObjects*)calloc(1, sizeof *o);
+    BrowserObjects* o = (BrowserObjects*)malloc(sizeof *o);
     if (!o) abort();
-    o->withBrowser = withBrowser;
-    o->withPage = withPage;
-    o->browser.lpVtbl = &browserVtbl;
-    o->window.lpVtbl = &windowVtbl;
-    o->document.lpVtbl = &documentVtbl;
-    o->location.lpVtbl = &locationVtbl;
-    o->services.lpVtbl = &servicesVtbl;
+    *o = (BrowserObjects){.withBrowser = withBrowser, .withPage = withPage, .browser = {&browserVtbl},
+                          .window = {&windowVtbl}, .document = {&documentVtbl}, .location = {&locationVtbl},
+                          .services = {&servicesVtbl}};
     o->page.services = &o->services;
     o->page.browser = &o->browser;
     return &o->page;

@@ -1,8 +1,6 @@
-// The control inside a browser frame built from real windows of the browser's
-// classes; the container's host window is moved into the frame's page window.
-// What reaches the browser's own procedures and the plugin goes into one log.
-// The server comes from FEXO_SERVER_DLL when set: beside the stand-in that
-// lacks fexop_OpenDlgCommand, the browser handles its print command itself.
+// The control inside a browser frame of real windows of the browser's classes; what reaches
+// the browser's own procedures and the plugin goes into one log.  Beside the stand-in without
+// fexop_OpenDlgCommand (FEXO_SERVER_DLL), the browser handles its print command itself.
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>

@@ -2,7 +2,9 @@
 // (an e-acute and a number).  The bag sees the names in table order with the
 // types of their gets; the plugin each put under its key in its code page (ANSI
 // \xe9, UTF-8 \xc3\xa9), except the rows kept before the plugin instance exists.
+// Object safety: one set of options for every interface, within bits 1 and 2.
 #include <gtest/gtest.h>
+#include <objsafe.h>
 #include "FexoCtl.h"
 #include "com_results.h"
 #include "property_bag.h"
@@ -22,11 +24,11 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
     for (const wchar_t* name : names) page.emplace(name, L"\u00e9" + std::to_wstring(page.size()));
     std::string reads, sent;
     fexo::test::PropertyBag bag(page, &reads);
-    const StandinControl* standin = StandinControlOf(GetModuleHandleA("npfexo.dll"));
     IOleObject* ole = nullptr;
     ASSERT_EQ(fexo::test::ServerDll::Register(), S_OK) << "dispatch calls need the type library";
     ASSERT_EQ(fexo::test::ServerDll::CreateControl(nullptr, IID_IOleObject, reinterpret_cast<void**>(&ole)),
               S_OK);
+    const StandinControl* standin = StandinControlOf(GetModuleHandleA("npfexo.dll"));
     standin->Reset();
     EXPECT_EQ(fexo::test::As<IPersistPropertyBag>(ole)->Load(&bag, bag.kErrorLog), S_OK);
     const std::string noNumber = " number=0 integer=0 short=0 flag=0";  // a text put's zero slots
@@ -62,4 +64,29 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
     SysFreeString(src);
     EXPECT_EQ(ole->Release(), 0u);
     EXPECT_EQ(fexo::test::ServerDll::Unregister(), S_OK);
+}
+
+TEST(ObjectSafety, RecordsTheContainersChoiceWithinBitsOneAndTwo)
+{
+    IObjectSafety* safety = nullptr;
+    ASSERT_EQ(fexo::test::ServerDll::CreateControl(nullptr, IID_IObjectSafety,
+                                                   reinterpret_cast<void**>(&safety)),
+              S_OK);
+    const struct { const IID* iid; DWORD mask, options; HRESULT set; DWORD enabled; } rows[] = {
+        {&IID_IDispatch, 0, 0, S_OK, 0},   {&IID_IDispatch, 1, 1, S_OK, 1},
+        {&IID_IPersistPropertyBag, 3, 2, S_OK, 2},
+        {&IID_IDispatch, 1, 1, S_OK, 3},   {&IID_IDispatch, 2, 0, S_OK, 1},
+        {&IID_IDispatch, 4, 4, E_FAIL, 1}, {&IID_IDispatch, 5, 0, E_FAIL, 1},
+        {&IID_IPersistFile, 1, 0, E_NOINTERFACE, 1},
+    };
+    DWORD supported = 0, enabled = 99;
+    for (const auto& row : rows) {
+        EXPECT_EQ(safety->SetInterfaceSafetyOptions(*row.iid, row.mask, row.options), row.set);
+        EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
+        EXPECT_EQ(supported * 10 + enabled, 30 + row.enabled) << row.mask << " " << row.options;
+    }
+    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IPersistFile, &supported, &enabled) +
+                  supported + enabled, E_NOINTERFACE) << "both outputs zeroed";
+    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &enabled), E_POINTER);
+    EXPECT_EQ(safety->Release(), 0u);
 }

@@ -58,35 +58,29 @@ HRESULT Put(HostedControl& hosted, HRESULT (STDMETHODCALLTYPE IFexoCtl::*setter)
     return hr;
 }
 
-// Stored properties reach the list: one non-ASCII text as UTF-8 for Page and
-// in the ANSI code page for Zoom, MagSize as digits, the credentials once, SRC
-// (which resets Page) with Rotate "0".  A live instance is re-created for a
-// new address (or the same again), without arguments for an empty one; with
-// no document the address is only streamed into it.
+// The credentials reach the first list only, SRC sets Rotate "0" (the other
+// arguments: the property tests).  A live instance is re-created for a new
+// address (or the same again), without arguments for an empty one; with no
+// document the address is only streamed into it.
 TEST(ControlHost, InstancesArgumentsSavedDataAndTheUnloadQuery)
 {
     auto first = std::make_unique<HostedControl>(nullptr, false);
     auto second = std::make_unique<HostedControl>(nullptr, false);
     Put(*first, &IFexoCtl::put_SRC, L"http://127.0.0.1/a.fexo");
-    Put(*first, &IFexoCtl::put_Page, L"\x00e9t\x00e9");
-    Put(*first, &IFexoCtl::put_Zoom, L"\x00e9t\x00e9");
     Put(*first, &IFexoCtl::put_UserId, L"user");
     Put(*first, &IFexoCtl::put_Password, L"secret");
-    first->Control()->put_MagSize(12);
     Journal();  // the writes sent on: the property tests' concern
     Activate(*first);
     const StandinEntry created = *Standin()->Entry(0);
-    const std::string page = " PAGE=\"\\xc3\\xa9t\\xc3\\xa9\"";
-    const std::string zoomRotateMagSize = " ZOOM=\"\\xe9t\\xe9\" ROTATE=\"0\" MAGSIZE=\"12\"";
-    EXPECT_EQ(Journal(), New(13, kDefaults + page + zoomRotateMagSize +
-                                     " USERID=\"user\" PASSWORD=\"secret\""));
+    const std::string rotate = kDefaults + " ROTATE=\"0\"";
+    EXPECT_EQ(Journal(), New(10, rotate + " USERID=\"user\" PASSWORD=\"secret\""));
     EXPECT_TRUE(!created.pdata && created.ndata) << "nothing of the plugin's yet; the control";
     Ole(*first)->Close(OLECLOSE_NOSAVE);  // destroys only the window
     Activate(*first);  // a new window replaces the instance, in the same record
     EXPECT_EQ(Standin()->Entry(0)->instance, created.instance);
     EXPECT_EQ(Standin()->Entry(2)->pointers[1], first->Window());
-    EXPECT_EQ(Journal(), kDestroy + New(11, kDefaults + page + zoomRotateMagSize));
-    const std::string recreated = kDestroy + New(10, kDefaults + zoomRotateMagSize);
+    const std::string recreated = kDestroy + New(8, rotate);
+    EXPECT_EQ(Journal(), recreated);
     const struct { const wchar_t* address; HRESULT result; std::string journal; } kSteps[] = {{L"http://127.0.0.1/b.fexo", S_OK, recreated},
                   {L"http://127.0.0.1/b.fexo", S_OK, recreated},
                   {L"", S_FALSE, kDestroy + New(0, "")},
