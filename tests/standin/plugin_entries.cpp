@@ -11,10 +11,7 @@ using namespace standin;
 namespace {
 
 // The stand-in numbers its streams in their pdata, which is the plugin's.
-uint32_t StreamNumber(const NPStream* stream)
-{
-    return stream ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(stream->pdata)) : 0;
-}
+uint32_t StreamNumber(const NPStream* stream) { return stream ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(stream->pdata)) : 0; }
 
 // The instance's stream, after a change that its window should show.
 Stream* Changed(NPP instance, const NPStream* stream)
@@ -22,24 +19,21 @@ Stream* Changed(NPP instance, const NPStream* stream)
     Instance* plugin = TheState().Find(instance);
     if (!plugin) return nullptr;
     if (plugin->window) InvalidateRect(plugin->window, nullptr, TRUE);
-    for (Stream& known : plugin->streams) {
-        if (known.number == StreamNumber(stream)) return &known;
-    }
-    return nullptr;
+    auto& streams = plugin->streams;
+    const auto known = std::find_if(streams.begin(), streams.end(), [&](const Stream& it) { return it.number == StreamNumber(stream); });
+    return known == streams.end() ? nullptr : &*known;
 }
 
 void Forget(Instance* plugin)
 {
     DetachWindow(plugin);
     auto& live = TheState().instances;
-    live.erase(std::find_if(live.begin(), live.end(),
-                            [plugin](const auto& known) { return known.get() == plugin; }));
+    live.erase(std::find_if(live.begin(), live.end(), [plugin](const auto& known) { return known.get() == plugin; }));
 }
 
 NPError Result(const char* call, NPP instance)
 {
-    return static_cast<NPError>(
-        TheState().Result(call, instance ? NPERR_NO_ERROR : NPERR_INVALID_INSTANCE_ERROR));
+    return static_cast<NPError>(TheState().Result(call, instance ? NPERR_NO_ERROR : NPERR_INVALID_INSTANCE_ERROR));
 }
 
 const char* OrNull(const char* text) { return text ? text : "(null)"; }
@@ -54,9 +48,7 @@ NPError NP_CALL NPP_New(NPMIMEType pluginType, NPP instance, uint16_t mode, int1
     if (Instance* old = TheState().Find(instance)) Forget(old);
     Instance* plugin = TheState().instances.emplace_back(std::make_unique<Instance>()).get();
     plugin->described = std::string("type: ") + OrNull(pluginType) + "\n";
-    for (int i = 0; argn && argv && i < std::min<int>(argc, 1000); ++i) {
-        plugin->described += std::string(OrNull(argn[i])) + "=" + OrNull(argv[i]) + "\n";
-    }
+    for (int i = 0; argn && argv && i < std::min<int>(argc, 1000); ++i) plugin->described += std::string(OrNull(argn[i])) + "=" + OrNull(argv[i]) + "\n";
     instance->pdata = plugin;
     return result;
 }
@@ -72,10 +64,7 @@ NPError NP_CALL NPP_Destroy(NPP instance, NPSavedData** save)
         record.pointers[1] = &data;
     }
     record.Write("save=%p", save);
-    if (Instance* plugin = state.Find(instance)) {
-        Forget(plugin);
-        instance->pdata = nullptr;
-    }
+    if (Instance* plugin = state.Find(instance)) Forget(plugin), instance->pdata = nullptr;
     return Result(__func__, instance);
 }
 
