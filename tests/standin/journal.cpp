@@ -1,5 +1,5 @@
-// The one journal writer (its formats in standin.h, the journal's text form
-// in standin_control.h) and the state it writes to.
+// The one journal writer (its formats in standin.h, the journal's text form in standin_control.h) and the state it
+// writes to.
 #include <algorithm>
 #include <charconv>
 #include <cstdarg>
@@ -14,14 +14,11 @@ namespace standin {
 
 namespace {
 
-constexpr const char* kNpCalls[] = {
-    "NP_GetEntryPoints", "NP_Initialize",  "NP_Shutdown", "NPP_New",         "NPP_Destroy",
-    "NPP_SetWindow",     "NPP_NewStream",  "NPP_DestroyStream", "NPP_StreamAsFile",
-    "NPP_WriteReady",    "NPP_Write",      "NPP_Print",   "NPP_HandleEvent", "NPP_URLNotify",
-};
+constexpr const char* kNpCalls[] = {"NP_GetEntryPoints", "NP_Initialize", "NP_Shutdown", "NPP_New", "NPP_Destroy", "NPP_SetWindow",
+                                     "NPP_NewStream", "NPP_DestroyStream", "NPP_StreamAsFile", "NPP_WriteReady", "NPP_Write",
+                                     "NPP_Print", "NPP_HandleEvent", "NPP_URLNotify"};
 
-// Texts longer than this are cut in the journal (and marked so); argument
-// lists, too.
+// Texts longer than this are cut in the journal (and marked so); argument lists, too.
 constexpr size_t kShownBytes = 4096;
 constexpr int kShownArguments = 1000;
 
@@ -30,9 +27,7 @@ void Escaped(std::string& out, const char* bytes, size_t length)
     for (size_t i = 0; i < std::min(length, kShownBytes); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         char shown[5] = {static_cast<char>(byte)};
-        if (byte < 0x20 || byte >= 0x7f || byte == '"' || byte == '\\') {
-            std::snprintf(shown, sizeof shown, "\\x%02x", byte);
-        }
+        if (byte < 0x20 || byte >= 0x7f || byte == '"' || byte == '\\') std::snprintf(shown, sizeof shown, "\\x%02x", byte);
         out += shown;
     }
     if (length > kShownBytes) out += "...";
@@ -42,19 +37,14 @@ size_t Length(const char* text) { return text ? strnlen(text, kShownBytes + 1) :
 
 void Quoted(std::string& out, const char* bytes, size_t length)
 {
-    if (bytes) out += '"';
-    if (bytes) Escaped(out, bytes, length);
-    out += bytes ? "\"" : "null";
+    if (!bytes) out += "null";
+    else out += '"', Escaped(out, bytes, length), out += '"';
 }
 
 void Arguments(std::string& out, int argc, char** argn, char** argv)
 {
     out += "argc=" + std::to_string(argc);
-    if (argc > 0 && (!argn || !argv)) {
-        out += argn ? " argn=ptr" : " argn=null";
-        out += argv ? " argv=ptr" : " argv=null";
-        return;
-    }
+    if (argc > 0 && (!argn || !argv)) return void(out += std::string(argn ? " argn=ptr" : " argn=null") + (argv ? " argv=ptr" : " argv=null"));
     for (int i = 0; i < std::min(argc, kShownArguments); ++i) {
         out += ' ';
         if (argn[i]) Escaped(out, argn[i], Length(argn[i]));
@@ -113,8 +103,7 @@ bool IsCall(const char* name)
 {
     const auto& fexops = fexo::plugin::kFexopExportNames;
     const auto same = [name](const char* call) { return std::strcmp(call, name) == 0; };
-    return name && (std::any_of(std::begin(kNpCalls), std::end(kNpCalls), same) ||
-                    std::any_of(fexops.begin(), fexops.end(), same));
+    return name && (std::any_of(std::begin(kNpCalls), std::end(kNpCalls), same) || std::any_of(fexops.begin(), fexops.end(), same));
 }
 
 State& TheState()

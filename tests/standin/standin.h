@@ -58,11 +58,9 @@ struct State : Settings {
 };
 State& TheState();
 
-// One call being journaled, under the state's lock throughout.  Write adds its
-// entry with the arguments formatted as %s text, %d int, %u unsigned, %x colour,
-// %f double, %p pointer not read, %S GUTF8String*, %A argc, argn, argv and %V
-// NPSavedData*.  When the record goes (the call has acted) the test's action
-// waiting for this call runs.
+// One call being journaled, under the state's lock throughout.  Write adds its entry with the arguments formatted as
+// %s text, %d int, %u unsigned, %x colour, %f double, %p pointer not read, %S GUTF8String*, %A argc, argn, argv and
+// %V NPSavedData*.  When the record goes (the call has acted) the test's action waiting for this call runs.
 class Record {
 public:
     Record(const char* call, NPP instance, std::initializer_list<const void*> pointers = {});

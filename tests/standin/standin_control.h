@@ -1,16 +1,12 @@
-// How tests drive the stand-in plugin npfexo.dll and read what it was given:
-// it journals every call it receives, in order, and answers as the test sets.
-// StandinControlOf(GetModuleHandleA("npfexo.dll")) reaches it; to set results
-// before the control loads the plugin, load the stand-in first from the
-// directory the control will load it from.
+// How tests drive the stand-in plugin npfexo.dll and read what it was given: it journals every call it receives, in
+// order, and answers as the test sets. StandinControlOf(GetModuleHandleA("npfexo.dll")) reaches it; to set results
+// before the control loads the plugin, load the stand-in first from the directory the control will load it from.
 //
-// A journal line is call(arguments), the arguments as name=value in argument
-// order: numbers in decimal (colours as 0x%08x), texts quoted with bytes
-// outside printable ASCII, '"' and '\' as \xNN (cut after 4096 bytes with
-// "..."), absent texts as null, pointers it does not read as null or ptr.
-// An entry's pointers hold the raw pointers in argument order (NPP_Destroy:
-// the save slot, then the data left there; NPP_SetWindow: the record, then
-// its window; NPP_NewStream: stream, stype, ndata, notifyData).
+// A journal line is call(arguments), the arguments as name=value in argument order: numbers in decimal (colours as
+// 0x%08x), texts quoted with bytes outside printable ASCII, '"' and '\' as \xNN (cut after 4096 bytes with "..."),
+// absent texts as null, pointers it does not read as null or ptr. An entry's pointers hold the raw pointers in
+// argument order (NPP_Destroy: the save slot, then the data left there; NPP_SetWindow: the record, then its window;
+// NPP_NewStream: stream, stype, ndata, notifyData).
 #pragma once
 #include <windows.h>
 #include <cstddef>
@@ -53,8 +49,8 @@ typedef struct StandinCallbacks {
 typedef void(STANDIN_CALL* StandinAction)(NPP instance, void* context);
 
 typedef struct StandinControl {
-    // Empties the journal and forgets every setting below; what the plugin
-    // holds (instances, callbacks, browser table, saved data) stays.
+    // Empties the journal and forgets every setting below; what the plugin holds (instances, callbacks, browser
+    // table, saved data) stays.
     void(STANDIN_CALL* Reset)(void);
 
     int(STANDIN_CALL* Count)(void);
@@ -63,9 +59,8 @@ typedef struct StandinControl {
     // Every entry as one line "call(arguments)\n"; valid until the next call.
     const char*(STANDIN_CALL* Journal)(void);
 
-    // The result of every later call of that name instead of its default
-    // (NPERR_NO_ERROR, 0, NP_MAXREADY, the length offered to NPP_Write);
-    // false for a name the stand-in does not know.
+    // The result of every later call of that name instead of its default (NPERR_NO_ERROR, 0, NP_MAXREADY, the length
+    // offered to NPP_Write); false for a name the stand-in does not know.
     bool(STANDIN_CALL* SetResult)(const char* call, int32_t value);
     // The result of the next call of that name only (before the fixed one).
     bool(STANDIN_CALL* QueueResult)(const char* call, int32_t value);
@@ -74,8 +69,8 @@ typedef struct StandinControl {
     void(STANDIN_CALL* SetAnswer)(const char* name, const StandinAnswer* answer);
     // What fexop_GetDocType stores: a new BSTR of the text, or null (default).
     void(STANDIN_CALL* SetDocType)(const wchar_t* docType);
-    // Every later NPP_Destroy stores a copy of these bytes (null: none) in a
-    // new NPSavedData that lives as long as the process.
+    // Every later NPP_Destroy stores a copy of these bytes (null: none) in a new NPSavedData that lives as long as
+    // the process.
     void(STANDIN_CALL* SaveDataOnDestroy)(const void* bytes, int32_t length);
 
     // The callbacks registered last (null where none was).
@@ -86,8 +81,8 @@ typedef struct StandinControl {
     uint32_t(STANDIN_CALL* Checksum)(const void* bytes, size_t length);
     // String representations made by fexop_GetProperty and not yet destroyed.
     int(STANDIN_CALL* LiveStrings)(void);
-    // Runs `action` once with the call's instance and `context`, inside the
-    // next call of that name once it has acted; null or Reset cancels it.
+    // Runs `action` once with the call's instance and `context`, inside the next call of that name once it has acted;
+    // null or Reset cancels it.
     bool(STANDIN_CALL* ActAt)(const char* call, StandinAction action, void* context);
 } StandinControl;
 

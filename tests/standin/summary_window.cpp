@@ -1,5 +1,5 @@
-// Each instance paints its summary in the window it was given (subclassed, so
-// that other subclasses above and below keep working).
+// Each instance paints its summary in the window it was given (subclassed, so that other subclasses above and below
+// keep working).
 #include <windows.h>
 #include <commctrl.h>
 #include <utility>
