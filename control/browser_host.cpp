@@ -179,7 +179,8 @@ void CFexoCtl::ShowStatus(const char* text)
     }
     const Bstr wide = fexo::control::Utf8ToBstr(text);
     browser->put_StatusText(wide.Get());
-    // The 9x family shows the status text only as it reads in the ANSI code page.
+    // The 9x family shows the status text only as it reads in the ANSI code page.  Untested: Wine
+    // always reports the NT family.
     if (!fexo::control::IsNtFamily()) {
         const Bstr narrowed =
             fexo::control::AnsiToBstr(fexo::control::TextOrNull(fexo::control::WideToAnsi(wide.Get())));

@@ -12,6 +12,7 @@ namespace {
 DWORD ReadAttributes(const wchar_t* path)
 {
     if (IsNtFamily()) return GetFileAttributesW(path);
+    // Untested: Wine always reports the NT family.
     const auto ansi = WideToAnsi(path);
     return GetFileAttributesA(TextOrNull(ansi));
 }

@@ -23,6 +23,7 @@ HANDLE OpenForReading(const std::string& utf8Path)
         return CreateFileW(wide.Get() ? wide.Get() : L"", GENERIC_READ, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
+    // The 9x family has no wide file calls.  Untested: Wine always reports the NT family.
     const auto ansi = fexo::control::WideToAnsi(wide.Get());
     return CreateFileA(ansi ? ansi->c_str() : "", GENERIC_READ, FILE_SHARE_READ, nullptr,
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -25,6 +25,8 @@ UINT ChooseAnsiCodePage()
     const OSVERSIONINFOA version = PlatformVersion();
     if (version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 5)
         return CP_THREAD_ACP;
+    // Before Windows 2000 the thread's code page has no name of its own.  Untested: Wine reports version
+    // 5 or later.
     char digits[8] = {};
     GetLocaleInfoA(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, digits, sizeof digits);
     UINT codePage = static_cast<UINT>(std::strtoul(digits, nullptr, 10));
