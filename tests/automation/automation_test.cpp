@@ -27,17 +27,9 @@ protected:
     // A new window: its NPP_New carries the stored values; the entry's arguments.
     std::string Reactivate()
     {
-        IOleInPlaceObject* inPlace = nullptr;
-        IOleObject* ole = nullptr;
-        control->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace));
-        control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
-        EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+        EXPECT_EQ(hosted.Deactivate(), S_OK);
         standin->Reset();
-        RECT position = hosted.container.PositionRect();
-        EXPECT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &hosted.container, 0,
-                              hosted.container.HostWindow(), &position), S_OK);
-        PumpMessages();
-        inPlace->Release(), ole->Release();
+        EXPECT_EQ(hosted.Activate(), S_OK);
         return Created();
     }
     // The arguments of the last NPP_New.

@@ -13,11 +13,6 @@ using namespace fexo::test;
 
 namespace {
 
-std::string Narrow(const std::wstring& text)  // ASCII only
-{
-    return std::string(text.begin(), text.end());
-}
-
 class Download : public testing::Test {
 protected:
     void SetUp() override
@@ -44,10 +39,9 @@ protected:
         return "NPP_WriteReady(" + s + ")\nNPP_Write(" + s + " offset=" + std::to_string(offset) +
                " length=" + std::to_string(length) + " crc=" + crc + ")\n";
     }
-    std::string Expand(const std::string& pattern)
+    std::string Expand(std::string text)
     {
-        std::string text = pattern;
-        return text.replace(text.find("%s"), 2, Narrow(directory));
+        return text.replace(text.find("%s"), 2, directory.begin(), directory.end());
     }
     // The plugin's own request for a document, streamed into its instance.
     NPError GetUrl(const std::string& url)

@@ -104,12 +104,7 @@ public:
     {
         SetSource("doc", m_local);
         Arm();
-        Hold([&](IFexoCtl* control) {
-            auto* ole = Query<IOleObject>(control);
-            RECT position = m_page.container.PositionRect();
-            ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &m_page.container, 0, m_page.container.HostWindow(), &position);
-            ole->Release();
-        });
+        Hold([&](IFexoCtl*) { m_page.Activate(); });
         AwaitStreams();
         // A property read, a property write and a method.
         BSTR zoom = nullptr, text = SysAllocString(L"150");

@@ -15,9 +15,7 @@ HostedControl::HostedControl(IServiceProvider* services, bool activate, bool any
     if (m_standin) m_standin->Reset();
     m_ole->SetClientSite(&container);
     if (!activate) return;
-    RECT position = container.PositionRect();
-    m_ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0, container.HostWindow(), &position);
-    PumpMessages();
+    Activate();
     if (!m_standin) return;
     for (int i = 0; i < m_standin->Count(); ++i)
         if (std::string(m_standin->Entry(i)->call) == "NPP_New") m_instance = m_standin->Entry(i)->instance;
@@ -33,6 +31,24 @@ HWND HostedControl::Window() const
         inPlace->Release();
     }
     return window;
+}
+
+HRESULT HostedControl::Activate(HWND parent)
+{
+    RECT position = container.PositionRect();
+    const HRESULT hr = m_ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container, 0,
+                                     parent ? parent : container.HostWindow(), &position);
+    PumpMessages();
+    return hr;
+}
+
+HRESULT HostedControl::Deactivate()
+{
+    IOleInPlaceObject* inPlace = nullptr;
+    m_ole->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace));
+    const HRESULT hr = inPlace->InPlaceDeactivate();
+    inPlace->Release();
+    return hr;
 }
 
 HRESULT HostedControl::SetSource(const std::wstring& url)

@@ -24,6 +24,9 @@ public:
     const StandinControl* Standin() const { return m_standin; }
     std::string Journal() const { return m_standin->Journal(); }
     HRESULT SetSource(const std::wstring& url);
+    // In place, in `parent` (else the container's host window), then the messages pumped.
+    HRESULT Activate(HWND parent = nullptr);
+    HRESULT Deactivate();
     ULONG Destroy();  // closes and releases the control now: Release's count
 
     TestContainer container;
