@@ -41,7 +41,7 @@ protected:
     }
     std::string Expand(std::string text)
     {
-        return text.replace(text.find("%s"), 2, directory.begin(), directory.end());
+        return text.replace(text.find("%s"), 2, std::string(directory.begin(), directory.end()));
     }
     // The plugin's own request for a document, streamed into its instance.
     NPError GetUrl(const std::string& url)
