@@ -36,7 +36,7 @@ const char* const kEntryPoints[] = {"NPP_New", "NPP_SetWindow", "NPP_NewStream",
 
 // CoCreateInstance of the separate browser that "_blank" asks for outside a
 // browser fails here, as on a machine without one: no window opens.
-class RefusingFactory : public fexo::test::StaticClassFactory {
+class RefusingFactory : public StaticClassFactory {
 public:
     STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
 };
@@ -47,8 +47,6 @@ Interface* Query(IUnknown* object)
     Interface* result = nullptr;
     return object && SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&result))) ? result : nullptr;
 }
-
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // The documents, served in pieces (a download takes several notifications)
 // and as local files of other bytes, and the separate-browser refusal.
@@ -171,8 +169,9 @@ private:
     // end at most once.  `open` counts those not ended.
     std::string StreamFaults(int* open = nullptr)
     {
-        struct Stream { std::string url, fault; size_t at = 0; int ends = 0; };
+        struct Stream { std::string url; size_t at = 0; int ends = 0; };
         std::map<unsigned, Stream> streams;
+        std::string faults;
         for (int i = 0; const StandinEntry* entry = m_standin->Entry(i); ++i) {
             unsigned number = 0, crc = 0;
             int offset = 0, length = 0;
@@ -189,15 +188,13 @@ private:
             if (body == m_stage.bodies.end() || offset != int(stream.at) || length < 0 ||
                 stream.at + length > body->second.size() ||
                 m_standin->Checksum(body->second.data() + stream.at, length) != crc)
-                stream.fault = " block at " + std::to_string(offset) + " carries other bytes;";
+                faults += " the block at " + std::to_string(offset) + " of " + stream.url + " carries other bytes;";
             stream.at += length;
         }
-        std::string faults;
         for (const auto& [number, stream] : streams) {
             const auto body = m_stage.bodies.find(stream.url);
             if (open) *open += stream.ends == 0;
             if (body == m_stage.bodies.end()) faults += " a stream of " + stream.url + ";";
-            else if (!stream.fault.empty()) faults += " the stream of " + stream.url + ":" + stream.fault;
             else if (stream.ends && stream.at != body->second.size())
                 faults += " " + std::to_string(stream.at) + " bytes of " + stream.url + ";";
             if (stream.ends > 1) faults += " a stream ended twice;";
@@ -207,7 +204,8 @@ private:
 
     void SetSource(const std::string& name, bool local)
     {
-        BSTR url = SysAllocString(Wide(m_stage.Url(name, local)).c_str());
+        const std::string address = m_stage.Url(name, local);
+        BSTR url = SysAllocString(std::wstring(address.begin(), address.end()).c_str());
         Hold([&](IFexoCtl* control) { control->put_SRC(url); });
         SysFreeString(url);
     }

@@ -13,7 +13,6 @@ namespace fexo::test {
 
 class EventSink : public IDispatch {
 public:
-    EventSink() = default;
     virtual ~EventSink() = default;
 
     // Texts quoted (null for none, \uXXXX outside printable ASCII), by-reference arguments after &.

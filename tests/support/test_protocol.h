@@ -1,4 +1,5 @@
-// Network documents without a network: the scheme "fexotest:" handled in this
+// Class objects of the test process, and network documents without a network:
+// the scheme "fexotest:" handled in this
 // process while a TestScheme lives.  A binding whose address has a body served
 // gets it from the message loop, a timer tick per piece of 4096 bytes; any
 // other binding waits for the test to feed it notification by notification.
@@ -12,7 +13,6 @@
 #include <string>
 #include <vector>
 #include "hosted_control.h"
-#include "static_class_factory.h"
 
 namespace fexo::test {
 
@@ -23,6 +23,21 @@ inline std::string Bytes(std::size_t count, unsigned seed)
     for (char& byte : bytes) byte = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
     return bytes;
 }
+
+// A class object that lives as long as the test: it supplies CreateInstance.
+class StaticClassFactory : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        if (!out) return E_POINTER;
+        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory);
+        *out = known ? static_cast<IClassFactory*>(this) : nullptr;
+        return known ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+};
 
 class TestProtocol final : public IInternetProtocol {
 public:
