@@ -23,7 +23,6 @@ namespace {
 class Automation : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(ServerDll::Register(), S_OK); }
-    std::string Journal() const { return standin->Journal(); }
     // A new window: its NPP_New carries the stored values; the entry's arguments.
     std::string Reactivate()
     {
@@ -67,8 +66,7 @@ private:
 // positive or when not zero.
 enum class Slot { Ansi, Utf8, YesNoAnsi, YesNoUtf8, Number, Integer, Short, Positive, NonZero };
 const unsigned kAnsweredSlot[] = {0, 0, STANDIN_SLOT_FLAG, STANDIN_SLOT_FLAG, STANDIN_SLOT_NUMBER,
-                                  STANDIN_SLOT_INTEGER, STANDIN_SLOT_SHORT, STANDIN_SLOT_FLAG,
-                                  STANDIN_SLOT_FLAG};
+                                  STANDIN_SLOT_INTEGER, STANDIN_SLOT_SHORT, STANDIN_SLOT_FLAG, STANDIN_SLOT_FLAG};
 const VARTYPE kReadType[] = {VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_R8, VT_I4, VT_I2, VT_I4, VT_I4};
 
 struct Property {
@@ -211,7 +209,7 @@ TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
             EXPECT_EQ(V_R8(&value), expected);
         }
         VariantClear(&value);
-        EXPECT_EQ(Journal(), expected);
+        EXPECT_EQ(hosted.Journal(), expected);
         standin->Reset();
     }
     EXPECT_EQ(standin->LiveStrings(), 0) << "every answer went back to the plugin";
@@ -249,11 +247,11 @@ TEST_F(Properties, NegatedThumbnailPassiveAndCredentialWritesThenAnSrc)
         return std::string("fexop_SetProperty(name=\"") + key + "\" text=\"" + text +
                "\" number=0 integer=0 short=0 flag=0)\n";
     };
-    EXPECT_EQ(Journal(), set("Menu", "NO") + set("Menu", "YES") +
-                             set("NavPane", "Thumbnails,tru\\xe9") + set("NavPane", "Thumbnails,") +
-                             set("USERID", "m\\xe9") + set("PASSWORD", "p\\xe4") +
-                             set("Rotate", "9") + set("Page", "9") + set("Layout", "9") +
-                             set("PREFETCH", "9"));
+    EXPECT_EQ(hosted.Journal(), set("Menu", "NO") + set("Menu", "YES") +
+                                    set("NavPane", "Thumbnails,tru\\xe9") + set("NavPane", "Thumbnails,") +
+                                    set("USERID", "m\\xe9") + set("PASSWORD", "p\\xe4") +
+                                    set("Rotate", "9") + set("Page", "9") + set("Layout", "9") +
+                                    set("PREFETCH", "9"));
     // A second address replaces the instance, whose arguments show the resets.
     control->put_noToolbar(Text(L"No"));
     hosted.SetSource(L"http://127.0.0.1:1/a.fexo");
@@ -372,7 +370,7 @@ TEST_F(Methods, EveryRowCallsItsExportWithItsArguments)
         EXPECT_EQ(id, m.dispid) << m.name;
         EXPECT_EQ(m.call(control), m.result) << m.name;
     }
-    EXPECT_EQ(Journal(), calls);
+    EXPECT_EQ(hosted.Journal(), calls);
     for (int i = 0; const StandinEntry* entry = standin->Entry(i); ++i)
         EXPECT_EQ(entry->instance, instance) << entry->call;
     EXPECT_EQ(sink.events, (Events{"PlugInError(\"No Doc information for sigle page document\")",
@@ -475,12 +473,12 @@ TEST_F(PluginEvents, HandlersRedirectCancelAndAnswer)
               (Events{"HyperlinkClick(&-1, &\"http://n\\u00e9w/\", &\"fr\\u00e9me\", &null)",
                       "HyperlinkClick(&-1, &\"http://n\\u00e9w/\", &\"\", &\"\\u00e9\")", asked,
                       asked}));
-    EXPECT_EQ(Journal(), "fexop_DoHyperlink(url=\"http://n\\xc3\\xa9w/\" target=\"fr\\xc3\\xa9me\" "
-                         "comment=null)\n"
-                         "fexop_SetProperty(name=\"PASSWORD\" text=\"p\\xe9\" number=0 integer=0 "
-                         "short=0 flag=0)\n"
-                         "fexop_SetProperty(name=\"USERID\" text=\"early\" number=0 integer=0 "
-                         "short=0 flag=0)\n");
+    EXPECT_EQ(hosted.Journal(), "fexop_DoHyperlink(url=\"http://n\\xc3\\xa9w/\" target=\"fr\\xc3\\xa9me\" "
+                                "comment=null)\n"
+                                "fexop_SetProperty(name=\"PASSWORD\" text=\"p\\xe9\" number=0 integer=0 "
+                                "short=0 flag=0)\n"
+                                "fexop_SetProperty(name=\"USERID\" text=\"early\" number=0 integer=0 "
+                                "short=0 flag=0)\n");
     first.Unadvise(control, 1);
     second.Unadvise(control, 2);
 }

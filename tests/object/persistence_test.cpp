@@ -78,18 +78,12 @@ inline IOleObject* CreateProbe(std::string& journal, DISPID failGet = 0, DISPID 
 {
     auto* object = new fexo::com::ComObject<ProbeControl>();
     object->AddRef();
-    object->journal = &journal;
-    object->failGet = failGet;
-    object->failPut = failPut;
+    object->journal = &journal, object->failGet = failGet, object->failPut = failPut;
     return object;
 }
 
 
-Bytes operator+(Bytes left, const Bytes& right)
-{
-    left.insert(left.end(), right.begin(), right.end());
-    return left;
-}
+Bytes operator+(Bytes left, const Bytes& right) { return left.insert(left.end(), right.begin(), right.end()), left; }
 
 Bytes Le(uint32_t value, int size)
 {
