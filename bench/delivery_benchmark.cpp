@@ -7,10 +7,10 @@
 #include <urlmon.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include "hosted_control.h"
 #include "loopback_http_server.h"
-#include "stream_journal.h"
 
 using namespace fexo::test;
 
@@ -93,7 +93,11 @@ double ControlDelivery(const std::wstring& url)
     hosted.Standin()->Reset();
     const LARGE_INTEGER start = Now();
     hosted.SetSource(url);
-    PumpUntil([&] { return !CallsNamed(hosted.Standin(), "NPP_DestroyStream").empty(); }, 600000);
+    const StandinControl* standin = hosted.Standin();
+    PumpUntil([&] {
+        const int count = standin->Count();
+        return count && !std::strcmp(standin->Entry(count - 1)->call, "NPP_DestroyStream");
+    }, 600000);
     return Seconds(start);
 }
 

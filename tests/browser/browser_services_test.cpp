@@ -8,7 +8,7 @@
 #include <vector>
 #include "browser_objects.h"
 #include "hosted_control.h"
-#include "static_class_factory.h"
+#include "test_protocol.h"
 
 using namespace fexo::test;
 

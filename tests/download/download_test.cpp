@@ -1,135 +1,29 @@
 // Document streams into the stand-in plugin, compared as whole journals:
 // "file://" documents read from disk in blocks of 4096 bytes, and network
-// documents fed notification by notification through a protocol handler the
-// test registers for its own scheme.
+// documents fed notification by notification through the test scheme.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <urlmon.h>
-#include <algorithm>
 #include <string>
 #include <vector>
 #include "hosted_control.h"
 #include "message_box_watcher.h"
-#include "static_class_factory.h"
-#include "test_bytes.h"
+#include "test_protocol.h"
 
 using namespace fexo::test;
 
 namespace {
 
-std::string Narrow(const std::wstring& text)  // ASCII only
-{
-    return std::string(text.begin(), text.end());
-}
-
-// The handler of the test's own scheme: it holds the sink the URL machinery
-// gives it, and the test reports through it.
-class DrivenProtocol final : public IInternetProtocol {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IInternetProtocolRoot) ||
-                           IsEqualIID(iid, IID_IInternetProtocol);
-        *out = known ? this : nullptr;
-        return known ? (AddRef(), S_OK) : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG refs = --m_refs;
-        if (!refs) delete this;
-        return refs;
-    }
-    STDMETHODIMP Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo, DWORD,
-                       HANDLE_PTR) override
-    {
-        BINDINFO info{};
-        info.cbSize = sizeof info;
-        bindInfo->GetBindInfo(&flags, &info);
-        seen = Narrow(url) + " verb=" + std::to_string(info.dwBindVerb);
-        ReleaseBindInfo(&info);
-        (m_sink = sink)->AddRef();
-        sink->ReportProgress(BINDSTATUS_MIMETYPEAVAILABLE, L"application/octet-stream");
-        return S_OK;
-    }
-    STDMETHODIMP Continue(PROTOCOLDATA*) override { return S_OK; }
-    STDMETHODIMP Abort(HRESULT, DWORD) override { return ++aborts, S_OK; }
-    STDMETHODIMP Terminate(DWORD) override
-    {
-        if (m_sink) m_sink->Release();
-        m_sink = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP Suspend() override { return E_NOTIMPL; }
-    STDMETHODIMP Resume() override { return E_NOTIMPL; }
-    STDMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override
-    {
-        const size_t count = std::min<size_t>(size, m_data.size() - m_position);
-        memcpy(buffer, m_data.data() + m_position, count);
-        m_position += count;
-        *read = static_cast<ULONG>(count);
-        return count ? S_OK : m_complete ? S_FALSE : E_PENDING;
-    }
-    STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-    STDMETHODIMP LockRequest(DWORD) override { return S_OK; }
-    STDMETHODIMP UnlockRequest() override { return S_OK; }
-
-    // More bytes are there; the notification tells the cumulative size.
-    void Feed(const std::string& bytes, DWORD bscf)
-    {
-        m_data += bytes;
-        m_complete = (bscf & BSCF_LASTDATANOTIFICATION) != 0;
-        if (m_sink) m_sink->ReportData(bscf, static_cast<ULONG>(m_data.size()), 0);
-        PumpMessages();
-    }
-    void End(HRESULT result)
-    {
-        if (m_sink) m_sink->ReportResult(result, 0, nullptr);
-        PumpMessages();
-    }
-
-    std::string seen;
-    DWORD flags = 0;
-    int aborts = 0;
-
-private:
-    ULONG m_refs = 1;
-    IInternetProtocolSink* m_sink = nullptr;
-    std::string m_data;
-    size_t m_position = 0;
-    bool m_complete = false;
-};
-
-// {8D2C61B4-3E5A-4F07-B1C9-6A7E0D2F4B58}
-const CLSID kDrivenProtocol = {0x8d2c61b4, 0x3e5a, 0x4f07, {0xb1, 0xc9, 0x6a, 0x7e, 0x0d, 0x2f, 0x4b, 0x58}};
-
-// The fixture is also the scheme's class object: one new protocol per binding.
-class Download : public testing::Test, public StaticClassFactory {
+class Download : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(CoInternetGetSession(0, &session, 0), S_OK);
-        ASSERT_EQ(session->RegisterNameSpace(this, kDrivenProtocol, L"driven", 0, nullptr, 0), S_OK);
         wchar_t current[MAX_PATH];
         GetCurrentDirectoryW(MAX_PATH, current);
         directory = std::wstring(current) + L"\\local_files";
         CreateDirectoryW(directory.c_str(), nullptr);
         for (wchar_t& c : directory) c = c == L'\\' ? L'/' : c;
     }
-    void TearDown() override
-    {
-        hosted.Destroy();
-        for (DrivenProtocol* protocol : protocols) protocol->Release();
-        session->UnregisterNameSpace(this, L"driven");
-        session->Release();
-    }
-
-    // The protocol of the n-th binding, once it has started.
-    DrivenProtocol& Protocol(size_t n)
-    {
-        EXPECT_TRUE(PumpUntil([&] { return protocols.size() > n && !protocols[n]->seen.empty(); }, 5000));
-        return *protocols.at(n);
-    }
+    void TearDown() override { hosted.Destroy(); }
 
     std::string Announced(int stream, const std::string& url)
     {
@@ -145,27 +39,18 @@ protected:
         return "NPP_WriteReady(" + s + ")\nNPP_Write(" + s + " offset=" + std::to_string(offset) +
                " length=" + std::to_string(length) + " crc=" + crc + ")\n";
     }
-    std::string Expand(const std::string& pattern)
+    std::string Expand(std::string text)
     {
-        std::string text = pattern;
-        return text.replace(text.find("%s"), 2, Narrow(directory));
+        return text.replace(text.find("%s"), 2, std::string(directory.begin(), directory.end()));
     }
     // The plugin's own request for a document, streamed into its instance.
     NPError GetUrl(const std::string& url)
     {
         return hosted.Standin()->BrowserFuncs()->geturl(hosted.Instance(), url.c_str(), nullptr);
     }
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override
-    {
-        *out = nullptr;
-        if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-        protocols.push_back(new DrivenProtocol());  // the test's reference
-        return protocols.back()->QueryInterface(iid, out);
-    }
     std::string Ended(int stream) { return "NPP_DestroyStream(stream=" + std::to_string(stream) + " reason=0)\n"; }
 
-    IInternetSession* session = nullptr;
-    std::vector<DrivenProtocol*> protocols;
+    TestScheme scheme;  // outlives the control
     std::wstring directory;
     HostedControl hosted;
 };
@@ -249,14 +134,14 @@ const std::string kFirst = Bytes(4096, 7);
 // cache allowed (no BINDF_GETNEWESTVERSION or BINDF_NOWRITECACHE).
 TEST_F(Download, NetworkBlocksGoToTheirOwnStreamInOrder)
 {
-    EXPECT_EQ(hosted.SetSource(L"driven:one%20%C3%A9"), S_OK);
-    DrivenProtocol& one = Protocol(0);
-    EXPECT_EQ(one.seen, "driven:one%20%C3%A9 verb=0");
+    EXPECT_EQ(hosted.SetSource(L"fexotest:one%20%C3%A9"), S_OK);
+    TestProtocol& one = scheme.Binding(0);
+    EXPECT_EQ(one.seen, "fexotest:one%20%C3%A9 verb=0");
     EXPECT_EQ(one.flags, static_cast<DWORD>(BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE | BINDF_NEEDFILE |
                                             BINDF_FROMURLMON));
     one.Feed(kFirst, BSCF_FIRSTDATANOTIFICATION);
-    EXPECT_EQ(hosted.SetSource(L"driven:two"), S_OK);
-    DrivenProtocol& two = Protocol(1);
+    EXPECT_EQ(hosted.SetSource(L"fexotest:two"), S_OK);
+    TestProtocol& two = scheme.Binding(1);
     one.Feed("hello", BSCF_INTERMEDIATEDATANOTIFICATION);
     two.Feed(kFirst, BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION);
     two.End(INET_E_DOWNLOAD_FAILURE);
@@ -264,12 +149,12 @@ TEST_F(Download, NetworkBlocksGoToTheirOwnStreamInOrder)
     one.End(S_OK);
     const std::string hello = kFirst + "hello!";
     EXPECT_EQ(hosted.Journal(),
-              Announced(1, "driven:one \\xc3\\x83\\xc2\\xa9") + Written(1, hello, 0, 0, 4096) +
+              Announced(1, "fexotest:one \\xc3\\x83\\xc2\\xa9") + Written(1, hello, 0, 0, 4096) +
                   "NPP_Destroy(save=ptr)\nNPP_New(type=\"image/vnd.fexo\" mode=1 argc=8 SCROLLBARS=\"TRUE\" "
                   "CACHE=\"FALSE\" FRAME=\"TRUE\" KEYBOARD=\"TRUE\" LINKS=\"TRUE\" LOGO=\"TRUE\" "
                   "POSTERROR=\"TRUE\" ROTATE=\"0\" saved=null)\n"
                   "NPP_SetWindow(window=ptr x=0 y=0 width=0 height=0 clip=0,0,0,0)\n" +
-                  Announced(2, "driven:two") + Written(1, hello, 4096, 4096, 5) + Written(2, kFirst, 0, 0, 4096) +
+                  Announced(2, "fexotest:two") + Written(1, hello, 4096, 4096, 5) + Written(2, kFirst, 0, 0, 4096) +
                   Ended(2) + Written(1, hello, 4101, 4101, 1) + Ended(1));
 }
 
@@ -279,8 +164,9 @@ TEST_F(Download, NetworkBlocksGoToTheirOwnStreamInOrder)
 // resolve it, one the machinery cannot parse) leave the control usable.
 TEST_F(Download, ReleasedControlAbortsItsDownload)
 {
-    for (const wchar_t* early : {L"doc.fexo", L"foo:bar", L"driven:running"}) EXPECT_EQ(hosted.SetSource(early), S_OK);
-    DrivenProtocol& running = Protocol(0);
+    for (const wchar_t* early : {L"doc.fexo", L"foo:bar", L"fexotest:running"})
+        EXPECT_EQ(hosted.SetSource(early), S_OK);
+    TestProtocol& running = scheme.Binding(0);
     running.Feed(kFirst, BSCF_FIRSTDATANOTIFICATION);
     hosted.Standin()->Reset();
     EXPECT_EQ(hosted.Destroy(), 0u);

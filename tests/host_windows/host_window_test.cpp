@@ -53,18 +53,10 @@ struct BrowserFrame {
 // (Re)creates the control's window with its container's host window in `parent`.
 void Activate(HostedControl& hosted, HWND parent)
 {
-    IOleInPlaceObject* object = nullptr;
-    hosted.Control()->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&object));
-    object->InPlaceDeactivate();
+    hosted.Deactivate();
     SetWindowLongPtrA(hosted.container.HostWindow(), GWL_STYLE, WS_CHILD);
     SetParent(hosted.container.HostWindow(), parent);
-    IOleObject* ole = nullptr;
-    object->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
-    RECT position = hosted.container.PositionRect();
-    EXPECT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &hosted.container, 0, parent, &position), S_OK);
-    ole->Release();
-    object->Release();
-    PumpMessages();
+    EXPECT_EQ(hosted.Activate(parent), S_OK);
 }
 
 // The plugin's calls since the last reset, then the browser's messages.

@@ -30,7 +30,8 @@ public:
         : m_parameters(std::move(parameters)), m_journal(journal)
     {
     }
-    static IErrorLog* const kErrorLog;  // reads given another log are marked "(other log)"
+    // Passed through to the bag, never called; reads given another log are marked "(other log)".
+    static inline IErrorLog* const kErrorLog = reinterpret_cast<IErrorLog*>(0x1234);
     const std::map<std::wstring, std::wstring>& Written() const { return m_written; }
     ULONG References() const { return m_refs; }
 

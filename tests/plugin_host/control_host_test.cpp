@@ -41,13 +41,6 @@ IOleObject* Ole(HostedControl& hosted)  // held by the control
     hosted.Control()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
     return ole->Release(), ole;
 }
-void Activate(HostedControl& hosted)
-{
-    RECT position = hosted.container.PositionRect();
-    Ole(hosted)->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &hosted.container, 0,
-                        hosted.container.HostWindow(), &position);
-    PumpMessages();
-}
 HRESULT Put(HostedControl& hosted, HRESULT (STDMETHODCALLTYPE IFexoCtl::*setter)(BSTR),
             const wchar_t* value)
 {
@@ -70,22 +63,23 @@ TEST(ControlHost, InstancesArgumentsSavedDataAndTheUnloadQuery)
     Put(*first, &IFexoCtl::put_UserId, L"user");
     Put(*first, &IFexoCtl::put_Password, L"secret");
     Journal();  // the writes sent on: the property tests' concern
-    Activate(*first);
+    first->Activate();
     const StandinEntry created = *Standin()->Entry(0);
     const std::string rotate = kDefaults + " ROTATE=\"0\"";
     EXPECT_EQ(Journal(), New(10, rotate + " USERID=\"user\" PASSWORD=\"secret\""));
     EXPECT_TRUE(!created.pdata && created.ndata) << "nothing of the plugin's yet; the control";
     Ole(*first)->Close(OLECLOSE_NOSAVE);  // destroys only the window
-    Activate(*first);  // a new window replaces the instance, in the same record
+    first->Activate();  // a new window replaces the instance, in the same record
     EXPECT_EQ(Standin()->Entry(0)->instance, created.instance);
     EXPECT_EQ(Standin()->Entry(2)->pointers[1], first->Window());
     const std::string recreated = kDestroy + New(8, rotate);
     EXPECT_EQ(Journal(), recreated);
-    const struct { const wchar_t* address; HRESULT result; std::string journal; } kSteps[] = {{L"http://127.0.0.1/b.fexo", S_OK, recreated},
-                  {L"http://127.0.0.1/b.fexo", S_OK, recreated},
-                  {L"", S_FALSE, kDestroy + New(0, "")},
-                  {nullptr, S_FALSE, kDestroy + New(0, "")},
-                  {L"http://127.0.0.1/c.fexo", S_OK, ""}};
+    const struct { const wchar_t* address; HRESULT result; std::string journal; } kSteps[] = {
+        {L"http://127.0.0.1/b.fexo", S_OK, recreated},
+        {L"http://127.0.0.1/b.fexo", S_OK, recreated},
+        {L"", S_FALSE, kDestroy + New(0, "")},
+        {nullptr, S_FALSE, kDestroy + New(0, "")},
+        {L"http://127.0.0.1/c.fexo", S_OK, ""}};
     for (const auto& s : kSteps) {
         EXPECT_EQ(Put(*first, &IFexoCtl::put_SRC, s.address), s.result);
         EXPECT_EQ(Journal(), s.journal) << (&s - kSteps);
@@ -99,7 +93,7 @@ TEST(ControlHost, InstancesArgumentsSavedDataAndTheUnloadQuery)
     Standin()->SaveDataOnDestroy(nullptr, 0);
     EXPECT_EQ(Journal(), kDestroy + kDestroy) << "the last control gone: no NP_Shutdown";
     auto third = std::make_unique<HostedControl>(nullptr, false);  // given what the first left
-    Activate(*third);
+    third->Activate();
     EXPECT_EQ(Journal(), New(7, kDefaults, "saved.len=5 saved.buf=\"state\""));
     EXPECT_EQ(third->Destroy(), 0u);
     EXPECT_EQ(fexo::test::ServerDll::CanUnloadNow(), S_OK);

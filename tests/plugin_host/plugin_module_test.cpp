@@ -115,13 +115,10 @@ TEST(ModuleRecord, EveryVariantLoadedInTurn)
         {"no_getentrypoints", nullptr, -2,
          "InternalError: ErrorCode 127 : NP_GetEntryPoints function can not be obtained"},
         {"", "NP_GetEntryPoints", -3, "InternalError:  NP_GetEntryPoints function call was failed"},
-        {"no_initialize", nullptr, -5,
-         "InternalError: ErrorCode 127 : NP_Initialize function can not be obtained"},
+        {"no_initialize", nullptr, -5, "InternalError: ErrorCode 127 : NP_Initialize function can not be obtained"},
         {"", "NP_Initialize", -6, "InternalError:  NP_Initialize function call was failed"},
-        {"no_shutdown", nullptr, -7,
-         "InternalError: ErrorCode 127 : NP_Shutdown function can not be obtained"},
-        {"no_plugin", nullptr, -1,
-         "InternalError: ErrorCode %d : Plugin DLL(npfexo.dll) can not be loaded"},
+        {"no_shutdown", nullptr, -7, "InternalError: ErrorCode 127 : NP_Shutdown function can not be obtained"},
+        {"no_plugin", nullptr, -1, "InternalError: ErrorCode %d : Plugin DLL(npfexo.dll) can not be loaded"},
         {"browser", nullptr, 0, nullptr},  // from -1: loaded, no control counted
         {"browser", nullptr, 1, nullptr},  // from 0: loaded again
     };

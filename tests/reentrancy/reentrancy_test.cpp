@@ -9,17 +9,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <exdisp.h>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <utility>
 #include "allocation_faults.h"
 #include "event_sink.h"
 #include "hosted_control.h"
-#include "loopback_http_server.h"
 #include "server_dll.h"
-#include "static_class_factory.h"
-#include "stream_journal.h"
-#include "test_bytes.h"
+#include "test_protocol.h"
 
 using namespace fexo::test;
 
@@ -37,7 +36,7 @@ const char* const kEntryPoints[] = {"NPP_New", "NPP_SetWindow", "NPP_NewStream",
 
 // CoCreateInstance of the separate browser that "_blank" asks for outside a
 // browser fails here, as on a machine without one: no window opens.
-class RefusingFactory : public fexo::test::StaticClassFactory {
+class RefusingFactory : public StaticClassFactory {
 public:
     STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
 };
@@ -49,18 +48,13 @@ Interface* Query(IUnknown* object)
     return object && SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&result))) ? result : nullptr;
 }
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 // The documents, served in pieces (a download takes several notifications)
 // and as local files of other bytes, and the separate-browser refusal.
 struct Stage {
     Stage()
     {
         for (auto [name, size] : {std::pair{"doc", 20000}, {"other", 9000}, {"extra", 7000}}) {
-            HttpResponse response{200, Bytes(size, size % 251)};
-            response.chunkSize = 4096;
-            server.Serve("/" + std::string(name) + ".fexo", response);
-            bodies[Url(name, false)] = response.body;
+            scheme.Serve(Url(name, false), bodies[Url(name, false)] = Bytes(size, size % 251));
             const std::string bytes = Bytes(size / 2, size % 241);
             HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
             DWORD written = 0;
@@ -80,10 +74,10 @@ struct Stage {
     {
         std::string url = "file:///";
         for (char c : Path(name)) url += c == '\\' ? '/' : c;
-        return local ? url : server.Url("/" + name + ".fexo");
+        return local ? url : "fexotest:" + name + ".fexo";
     }
 
-    LoopbackHttpServer server;
+    TestScheme scheme;
     std::map<std::string, std::string> bodies;  // by address
     RefusingFactory factory;
     DWORD cookie = 0;
@@ -108,12 +102,7 @@ public:
     {
         SetSource("doc", m_local);
         Arm();
-        Hold([&](IFexoCtl* control) {
-            auto* ole = Query<IOleObject>(control);
-            RECT position = m_page.container.PositionRect();
-            ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &m_page.container, 0, m_page.container.HostWindow(), &position);
-            ole->Release();
-        });
+        Hold([&](IFexoCtl*) { m_page.Activate(); });
         AwaitStreams();
         // A property read, a property write and a method.
         BSTR zoom = nullptr, text = SysAllocString(L"150");
@@ -142,15 +131,7 @@ public:
                 faults += " " + call + "(" + entry->arguments + ") after NPP_Destroy;";
         }
         if (lastLifecycle == "NPP_New") faults += " the last instance lives;";
-        for (const auto& [number, stream] : JournaledStreams(m_standin)) {
-            const size_t from = stream.announcement.find("url=\"") + 5;
-            const auto body = m_stage.bodies.find(
-                stream.announcement.substr(from, stream.announcement.find('"', from) - from));
-            if (body == m_stage.bodies.end()) faults += " stream " + stream.announcement + ";";
-            else if (auto carried = CarriesBody(m_standin, stream, body->second, stream.destroyCount > 0); !carried)
-                faults += " stream of " + body->first + ": " + carried.message() + ";";
-            if (stream.destroyCount > 1) faults += " a stream ended twice;";
-        }
+        faults += StreamFaults();
         if (m_page.container.References() != 1 || m_sink.References() != 1) faults += " site or sink held;";
         return faults + (ServerDll::CanUnloadNow() == S_OK ? "" : " server objects left;");
     }
@@ -177,16 +158,54 @@ private:
         ULONGLONG quietSince = 0;
         PumpUntil([&] {
             if (m_standin->Count() != seen) seen = m_standin->Count(), quietSince = GetTickCount64();
-            bool open = false;
-            for (const auto& [number, stream] : JournaledStreams(m_standin))
-                open = open || stream.destroyCount == 0;
+            int open = 0;
+            StreamFaults(&open);
             return !open || !m_page.Control() || GetTickCount64() - quietSince > 300;
         });
     }
 
+    // What is wrong with the streams the stand-in was given: each must carry
+    // its address's bytes in order from offset 0 (all of them once ended) and
+    // end at most once.  `open` counts those not ended.
+    std::string StreamFaults(int* open = nullptr)
+    {
+        struct Stream { std::string url; size_t at = 0; int ends = 0; };
+        std::map<unsigned, Stream> streams;
+        std::string faults;
+        for (int i = 0; const StandinEntry* entry = m_standin->Entry(i); ++i) {
+            unsigned number = 0, crc = 0;
+            int offset = 0, length = 0;
+            if (std::sscanf(entry->arguments, "stream=%u", &number) != 1) continue;
+            Stream& stream = streams[number];
+            const char* url = std::strstr(entry->arguments, "url=\"");
+            if (url && !std::strcmp(entry->call, "NPP_NewStream"))
+                stream.url.assign(url + 5, std::strcspn(url + 5, "\""));
+            stream.ends += !std::strcmp(entry->call, "NPP_DestroyStream");
+            if (std::strcmp(entry->call, "NPP_Write") ||
+                std::sscanf(entry->arguments, "stream=%*u offset=%d length=%d crc=%x", &offset, &length, &crc) != 3)
+                continue;
+            const auto body = m_stage.bodies.find(stream.url);
+            if (body == m_stage.bodies.end() || offset != int(stream.at) || length < 0 ||
+                stream.at + length > body->second.size() ||
+                m_standin->Checksum(body->second.data() + stream.at, length) != crc)
+                faults += " the block at " + std::to_string(offset) + " of " + stream.url + " carries other bytes;";
+            stream.at += length;
+        }
+        for (const auto& [number, stream] : streams) {
+            const auto body = m_stage.bodies.find(stream.url);
+            if (open) *open += stream.ends == 0;
+            if (body == m_stage.bodies.end()) faults += " a stream of " + stream.url + ";";
+            else if (stream.ends && stream.at != body->second.size())
+                faults += " " + std::to_string(stream.at) + " bytes of " + stream.url + ";";
+            if (stream.ends > 1) faults += " a stream ended twice;";
+        }
+        return faults;
+    }
+
     void SetSource(const std::string& name, bool local)
     {
-        BSTR url = SysAllocString(Wide(m_stage.Url(name, local)).c_str());
+        const std::string address = m_stage.Url(name, local);
+        BSTR url = SysAllocString(std::wstring(address.begin(), address.end()).c_str());
         Hold([&](IFexoCtl* control) { control->put_SRC(url); });
         SysFreeString(url);
     }

@@ -16,8 +16,20 @@ class TestContainer : public IOleClientSite,
                       public IOleInPlaceFrame,
                       public IServiceProvider {
 public:
-    TestContainer();  // a top-level host window, 400 x 300 client area
-    virtual ~TestContainer();
+    TestContainer()  // a top-level host window, 400 x 300 client area
+    {
+        static const ATOM registered = [] {
+            WNDCLASSW record{};
+            record.lpfnWndProc = DefWindowProcW;
+            record.lpszClassName = L"FexoTestHost";
+            return RegisterClassW(&record);
+        }();
+        RECT frame{0, 0, 400, 300};
+        AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+        m_host = CreateWindowW(MAKEINTATOM(registered), L"Fexo test container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
+                               0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
+    }
+    virtual ~TestContainer() { DestroyWindow(m_host); }
 
     HWND HostWindow() const { return m_host; }
     RECT PositionRect() const { return m_position; }
@@ -28,7 +40,24 @@ public:
     std::vector<std::string> TakeCalls() { return std::exchange(m_calls, {}); }
 
     // Counts are checked to be balanced, not used for the container's lifetime.
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite))
+            *out = static_cast<IOleClientSite*>(this);
+        else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite))
+            *out = static_cast<IOleInPlaceSite*>(this);
+        else if (IsEqualIID(iid, IID_IOleControlSite))
+            *out = static_cast<IOleControlSite*>(this);
+        else if (IsEqualIID(iid, IID_IOleInPlaceUIWindow) || IsEqualIID(iid, IID_IOleInPlaceFrame))
+            *out = static_cast<IOleInPlaceFrame*>(this);
+        else if (IsEqualIID(iid, IID_IServiceProvider) && m_services)
+            *out = static_cast<IServiceProvider*>(this);
+        if (!*out) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
     ULONG References() const { return m_refs; }
@@ -47,7 +76,16 @@ public:
     STDMETHODIMP OnInPlaceActivate() override { return Log("InPlaceSite::OnInPlaceActivate"); }
     STDMETHODIMP OnUIActivate() override { return Log("InPlaceSite::OnUIActivate"); }
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                  LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override;
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override
+    {
+        *frame = this;
+        AddRef();
+        *document = nullptr;
+        *position = m_position;
+        GetClientRect(m_host, clip);
+        *frameInfo = {frameInfo->cb, FALSE, m_host, nullptr, 0};
+        return Log("InPlaceSite::GetWindowContext");
+    }
     STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
     STDMETHODIMP OnUIDeactivate(BOOL) override { return Log("InPlaceSite::OnUIDeactivate"); }
     STDMETHODIMP OnInPlaceDeactivate() override { return Log("InPlaceSite::OnInPlaceDeactivate"); }
@@ -77,7 +115,12 @@ public:
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
-    STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override;
+    STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override
+    {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        return m_services ? m_services->QueryService(service, iid, out) : E_NOINTERFACE;
+    }
 
 protected:
     template <class T = void>
@@ -97,6 +140,14 @@ private:
     std::vector<std::string> m_calls;
 };
 
-void PumpMessages();  // the thread's pending ones
+// Dispatches the thread's pending messages.
+inline void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
 
 }  // namespace fexo::test

@@ -1,4 +1,4 @@
-// An HTTP server on a free port of 127.0.0.1, on threads of the test process:
+// An HTTP server on a free port of 127.0.0.1 for the benchmark, on threads of its process:
 // the responses set per path (404 for others), one connection per request.
 #pragma once
 #include <winsock2.h>
