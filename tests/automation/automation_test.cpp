@@ -5,15 +5,13 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
-#include <list>
 #include <string>
 #include <utility>
-#include "FexoCtl.h"
 #include "event_sink.h"
-#include "every_member.h"
 #include "hosted_control.h"
 #include "message_box_watcher.h"
 #include "server_dll.h"
+#include "tests/allocation_faults/every_member.h"
 
 using namespace fexo::test;
 using Events = std::vector<std::string>;
@@ -39,23 +37,40 @@ protected:
             if (std::strcmp(entry->call, "NPP_New") == 0) created = entry->arguments;
         return created;
     }
+    DISPID IdOf(const wchar_t* name) const
+    {
+        DISPID id = DISPID_UNKNOWN;
+        control->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(&name), 1, LOCALE_USER_DEFAULT, &id);
+        return id;
+    }
 
+    EventSink sink, second;  // made before the control, so that they outlive its connections
     HostedControl hosted;
     IFexoCtl* const control = hosted.Control();
     const StandinControl* const standin = hosted.Standin();
     const NPP instance = hosted.Instance();
+    const StandinCallbacks& callbacks = *standin->Callbacks();
 };
 
 // A BSTR for one call.
-class Text {
-public:
-    explicit Text(const wchar_t* text) : m_text(SysAllocString(text)) {}
-    ~Text() { SysFreeString(m_text); }
-    operator BSTR() const { return m_text; }
-
-private:
-    BSTR m_text;
+struct Text {
+    explicit Text(const wchar_t* text) : bstr(SysAllocString(text)) {}
+    ~Text() { SysFreeString(bstr); }
+    operator BSTR() const { return bstr; }
+    const BSTR bstr;
 };
+
+// What a text property or method answers: "null" for no text, "failed" for an error.
+using Get = HRESULT (STDMETHODCALLTYPE IFexoCtl::*)(BSTR*);
+std::wstring Read(IFexoCtl* control, Get get)
+{
+    BSTR text = nullptr;
+    const std::wstring answer = (control->*get)(&text) != S_OK ? L"failed" : text ? text : L"null";
+    return SysFreeString(text), answer;
+}
+
+// The journal line of a text sent to the plugin.
+#define SET_TEXT(key, text) "fexop_SetProperty(name=\"" key "\" text=\"" text "\" number=0 integer=0 short=0 flag=0)\n"
 
 // Every property of IFexoCtl written and read through IDispatch by its
 // dispid, as script does: the key, slot and code page of what a write sends,
@@ -168,18 +183,12 @@ HRESULT Invoke(IFexoCtl* control, DISPID id, WORD flags, VARIANT* value)
     return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, put ? nullptr : value, nullptr, nullptr);
 }
 
-class Properties : public Automation {};
-
-TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
+TEST_F(Automation, EveryPropertyRowSendsAsksAndKeepsWhatItsColumnsSay)
 {
     ASSERT_EQ(GetACP(), 1252u);
-    std::list<std::string> answers;  // the stand-in keeps the pointers
     for (const Property& p : kProperties) {
         SCOPED_TRACE(testing::Message() << p.name);
-        DISPID id = 0;
-        LPOLESTR names[] = {const_cast<LPOLESTR>(p.name)};
-        control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-        EXPECT_EQ(id, p.dispid);
+        EXPECT_EQ(IdOf(p.name), p.dispid);
         const std::wstring written = std::wstring(p.name) + L"\u00e9";
         std::string expected = p.key ? SetLine(p) : "";
         VARIANT value{};  // numbers as doubles: IDispatch converts them
@@ -190,9 +199,9 @@ TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
 
         std::wstring answered = written;
         if (p.asked) {
-            answers.push_back(p.asked + std::string("\xe4"));  // "ä" in the ANSI code page
+            const std::string text = p.asked + std::string("\xe4");  // "ä" in the ANSI code page
             answered = std::wstring(p.asked, p.asked + std::strlen(p.asked)) + L"\u00e4";
-            const StandinAnswer answer = {answers.back().c_str(), p.answer == -1 ? 0 : kAnsweredSlot[int(p.slot)],
+            const StandinAnswer answer = {text.c_str(), p.answer == -1 ? 0 : kAnsweredSlot[int(p.slot)],
                                           p.answer, int32_t(p.answer), int16_t(p.answer), p.answer != 0};
             standin->SetAnswer(p.asked, &answer);
             expected += AskLine(p);
@@ -203,10 +212,7 @@ TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
         if (IsText(p.slot)) {
             EXPECT_EQ(std::wstring(V_BSTR(&value)), answered);
         } else if (VariantChangeType(&value, &value, 0, VT_R8) == S_OK) {
-            const double expected = !p.asked        ? p.put != 0
-                                    : IsFlag(p.slot) ? p.answer != 0
-                                                     : p.answer;
-            EXPECT_EQ(V_R8(&value), expected);
+            EXPECT_EQ(V_R8(&value), !p.asked ? p.put != 0 : IsFlag(p.slot) ? p.answer != 0 : p.answer);
         }
         VariantClear(&value);
         EXPECT_EQ(hosted.Journal(), expected);
@@ -217,41 +223,27 @@ TEST_F(Properties, EveryRowSendsAsksAndKeepsWhatItsColumnsSay)
 }
 
 // The properties that are not plain mappings, and what SRC resets.
-TEST_F(Properties, NegatedThumbnailPassiveAndCredentialWritesThenAnSrc)
+TEST_F(Automation, NegatedThumbnailPassiveAndCredentialWritesThenAnSrc)
 {
     using Put = HRESULT (STDMETHODCALLTYPE IFexoCtl::*)(BSTR);
-    using Get = HRESULT (STDMETHODCALLTYPE IFexoCtl::*)(BSTR*);
     const std::pair<Put, const wchar_t*> writes[] = {
-        {&IFexoCtl::put_noMenu, L"true"}, {&IFexoCtl::put_noMenu, L""},
-        {&IFexoCtl::put_noMenu, L"false"}, {&IFexoCtl::put_noScrollBars, L"yes"},
-        {&IFexoCtl::put_noScrollBars, L""}, {&IFexoCtl::put_noToolbar, L"1"},
-        {&IFexoCtl::put_noToolbar, L""}, {&IFexoCtl::put_Thumbnails, L"tru\u00e9"},
-        {&IFexoCtl::put_Thumbnails, L""}, {&IFexoCtl::put_Passive, L"k\u00e9pt"},
-        {&IFexoCtl::put_Passive, L""}, {&IFexoCtl::put_UserId, L"m\u00e9"},
-        {&IFexoCtl::put_Password, L"p\u00e4"}, {&IFexoCtl::put_Rotate, L"9"},
-        {&IFexoCtl::put_Page, L"9"}, {&IFexoCtl::put_Layout, L"9"},
-        {&IFexoCtl::put_Prefetch, L"9"}};
+        {&IFexoCtl::put_noMenu, L"true"}, {&IFexoCtl::put_noMenu, L""}, {&IFexoCtl::put_noMenu, L"false"},
+        {&IFexoCtl::put_noScrollBars, L"yes"}, {&IFexoCtl::put_noScrollBars, L""},
+        {&IFexoCtl::put_noToolbar, L"1"}, {&IFexoCtl::put_noToolbar, L""},
+        {&IFexoCtl::put_Thumbnails, L"tru\u00e9"}, {&IFexoCtl::put_Thumbnails, L""},
+        {&IFexoCtl::put_Passive, L"k\u00e9pt"}, {&IFexoCtl::put_Passive, L""}, {&IFexoCtl::put_UserId, L"m\u00e9"},
+        {&IFexoCtl::put_Password, L"p\u00e4"}, {&IFexoCtl::put_Rotate, L"9"}, {&IFexoCtl::put_Page, L"9"},
+        {&IFexoCtl::put_Layout, L"9"}, {&IFexoCtl::put_Prefetch, L"9"}};
     for (const auto& [put, text] : writes) EXPECT_EQ((control->*put)(Text(text)), S_OK);
     const std::pair<Get, const wchar_t*> reads[] = {
         {&IFexoCtl::get_noMenu, L"FALSE"}, {&IFexoCtl::get_noScrollBars, L"TRUE"},
-        {&IFexoCtl::get_noToolbar, L"TRUE"}, {&IFexoCtl::get_Toolbar, L"NO"},
-        {&IFexoCtl::get_Thumbnails, L""}, {&IFexoCtl::get_Passive, L"k\u00e9pt"},
-        {&IFexoCtl::get_UserId, L""}, {&IFexoCtl::get_Password, L""}};
-    for (const auto& [get, expected] : reads) {
-        BSTR text = nullptr;
-        EXPECT_EQ((control->*get)(&text), S_OK);
-        EXPECT_STREQ(text, expected);
-        SysFreeString(text);
-    }
-    auto set = [](const char* key, const char* text) {
-        return std::string("fexop_SetProperty(name=\"") + key + "\" text=\"" + text +
-               "\" number=0 integer=0 short=0 flag=0)\n";
-    };
-    EXPECT_EQ(hosted.Journal(), set("Menu", "NO") + set("Menu", "YES") +
-                                    set("NavPane", "Thumbnails,tru\\xe9") + set("NavPane", "Thumbnails,") +
-                                    set("USERID", "m\\xe9") + set("PASSWORD", "p\\xe4") +
-                                    set("Rotate", "9") + set("Page", "9") + set("Layout", "9") +
-                                    set("PREFETCH", "9"));
+        {&IFexoCtl::get_noToolbar, L"TRUE"}, {&IFexoCtl::get_Toolbar, L"NO"}, {&IFexoCtl::get_Thumbnails, L""},
+        {&IFexoCtl::get_Passive, L"k\u00e9pt"}, {&IFexoCtl::get_UserId, L""}, {&IFexoCtl::get_Password, L""}};
+    for (const auto& [get, expected] : reads) EXPECT_EQ(Read(control, get), expected);
+    EXPECT_EQ(hosted.Journal(), SET_TEXT("Menu", "NO") SET_TEXT("Menu", "YES")
+                                    SET_TEXT("NavPane", "Thumbnails,tru\\xe9") SET_TEXT("NavPane", "Thumbnails,")
+                                    SET_TEXT("USERID", "m\\xe9") SET_TEXT("PASSWORD", "p\\xe4") SET_TEXT("Rotate", "9")
+                                    SET_TEXT("Page", "9") SET_TEXT("Layout", "9") SET_TEXT("PREFETCH", "9"));
     // A second address replaces the instance, whose arguments show the resets.
     control->put_noToolbar(Text(L"No"));
     hosted.SetSource(L"http://127.0.0.1:1/a.fexo");
@@ -278,15 +270,8 @@ struct Method {
 
 #define CALL(call) [](IFexoCtl* c) -> long { return c->call; }
 #define QUERY(type, method) [](IFexoCtl* c) -> long { type v{}; c->method(&v); return v; }
-#define TEXT_IS(method, text)                                 \
-    [](IFexoCtl* c) -> long {                                 \
-        BSTR v = nullptr;                                     \
-        c->method(&v);                                        \
-        const long same = v && std::wcscmp(v, text) == 0;     \
-        return SysFreeString(v), same;                        \
-    }
-#define DIALOG(name, dispid)                                  \
-    {L## #name, dispid, CALL(name()), S_OK, "fexop_OpenDlgCommand(command=\"" #name "\")\n"}
+#define TEXT_IS(method, text) [](IFexoCtl* c) -> long { return Read(c, &IFexoCtl::method) == text; }
+#define DIALOG(name, dispid) {L## #name, dispid, CALL(name()), S_OK, "fexop_OpenDlgCommand(command=\"" #name "\")\n"}
 #define ACTION(name, dispid, call, export) {L## #name, dispid, CALL(call), S_OK, export "()\n"}
 
 const Method kMethods[] = {
@@ -321,8 +306,7 @@ const Method kMethods[] = {
     {L"ExportImageAs", 66, CALL(ExportImageAs(Text(L"no-such-dir\\\u00e9.png"), nullptr)), S_OK,
      "fexop_ExportImageAs(file=\"no-such-dir\\x5c\\xc3\\xa9.png\")\n"},
     {L"HighlightTerm", 67, CALL(HighlightTerm(Text(L"r\u00e9sum\u00e9"), 2, 0, -1, 0xFF00)), S_OK,
-     "fexop_SearchText(text=\"r\\xc3\\xa9sum\\xc3\\xa9\" matchCase=1 wholeWord=0 allMatches=0 "
-     "colour=0x0000ff00)\n"},
+     "fexop_SearchText(text=\"r\\xc3\\xa9sum\\xc3\\xa9\" matchCase=1 wholeWord=0 allMatches=0 colour=0x0000ff00)\n"},
     {L"HighlightTerm", 67, CALL(HighlightTerm(nullptr, -1, 1, 0, 0xFFFFFFFF)), S_OK,
      "fexop_SearchText(text=null matchCase=0 wholeWord=1 allMatches=0 colour=0xffffffff)\n"},
     {L"AddHighlightRect", 68, CALL(AddHighlightRect(68, 69, 70, 71, 0xABCDEF)), S_OK,
@@ -337,19 +321,13 @@ const Method kMethods[] = {
     {L"ShowMagnifier", 73, CALL(ShowMagnifier(-1)), S_OK, "fexop_ShowMagnifier(show=0)\n"},
     {L"ShowMagnifier", 73, CALL(ShowMagnifier(73)), S_OK, "fexop_ShowMagnifier(show=1)\n"},
     {L"GetLastFexoError", 74, TEXT_IS(GetLastFexoError, L"Invalid path or file exsisting"), true, ""},
-    {L"RotateBy", 78, CALL(RotateBy(Text(L"7\u00e8"))), S_OK,
-     "fexop_SetProperty(name=\"Rotate\" text=\"7\\xe8\" number=0 integer=0 short=0 flag=0)\n"},
+    {L"RotateBy", 78, CALL(RotateBy(Text(L"7\u00e8"))), S_OK, SET_TEXT("Rotate", "7\\xe8")},
 };
 
-class Methods : public Automation {};
-
-TEST_F(Methods, EveryRowCallsItsExportWithItsArguments)
+TEST_F(Automation, EveryMethodRowCallsItsExportWithItsArguments)
 {
-    HANDLE file = CreateFileW(kLocked, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_READONLY, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-    EventSink sink;
+    HANDLE file = CreateFileW(kLocked, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, nullptr);
+    ASSERT_TRUE(file != INVALID_HANDLE_VALUE && CloseHandle(file));
     ASSERT_EQ(sink.Advise(control), 1u);
     standin->SetResult("fexop_GetDocPagesCount", 2);
     standin->QueueResult("fexop_GetDocPagesCount", 70000);
@@ -364,10 +342,7 @@ TEST_F(Methods, EveryRowCallsItsExportWithItsArguments)
     std::string calls;
     for (const Method& m : kMethods) {
         calls += m.calls;
-        DISPID id = 0;
-        LPOLESTR names[] = {const_cast<LPOLESTR>(m.name)};
-        EXPECT_EQ(control->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-        EXPECT_EQ(id, m.dispid) << m.name;
+        EXPECT_EQ(IdOf(m.name), m.dispid) << m.name;
         EXPECT_EQ(m.call(control), m.result) << m.name;
     }
     EXPECT_EQ(hosted.Journal(), calls);
@@ -376,10 +351,8 @@ TEST_F(Methods, EveryRowCallsItsExportWithItsArguments)
     EXPECT_EQ(sink.events, (Events{"PlugInError(\"No Doc information for sigle page document\")",
                                    "PlugInError(\"Invalid file extension\")",
                                    "PlugInError(\"Invalid path or file exsisting\")"}));
-    const std::vector<SeenMessageBox> seen = boxes.Seen();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text, L"Printer Name == NULL");
-    sink.Unadvise(control, 1);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].text, L"Printer Name == NULL");
     SetFileAttributesW(kLocked, FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(kLocked);
 }
@@ -404,18 +377,8 @@ const Notification kNotifications[] = {
     {"PageChanged", "x", 1, 1, nullptr},
 };
 
-class PluginEvents : public Automation {
-protected:
-    const StandinCallbacks& callbacks = *standin->Callbacks();
-    void Click(const char* url, const char* target, const char* comment, int32_t flag)
-    {
-        callbacks.complexEvent(instance, "HyperlinkClickEvent", url, target, comment, 1, 2, 3, 4, 5, flag);
-    }
-};
-
-TEST_F(PluginEvents, EveryNotificationStoresAndFiresWhatItsRowSays)
+TEST_F(Automation, EveryNotificationStoresAndFiresWhatItsRowSays)
 {
-    EventSink sink;
     ASSERT_EQ(sink.Advise(control), 1u);
     Events fired;
     for (const Notification& n : kNotifications) {
@@ -426,66 +389,53 @@ TEST_F(PluginEvents, EveryNotificationStoresAndFiresWhatItsRowSays)
     callbacks.error(instance, "Broken \xe9");
     fired.push_back("PlugInError(\"Broken \\u00e9\")");
     EXPECT_EQ(sink.events, fired);
-    BSTR last = nullptr;
-    EXPECT_EQ(control->GetLastFexoError(&last), S_OK);
-    EXPECT_STREQ(last, L"Broken \u00e9");
-    SysFreeString(last);
-    sink.Unadvise(control, 1);
+    EXPECT_EQ(Read(control, &IFexoCtl::GetLastFexoError), L"Broken \u00e9");
     EXPECT_EQ(Reactivate(),
               "type=\"image/vnd.fexo\" mode=1 argc=11 SCROLLBARS=\"TRUE\" CACHE=\"FALSE\" "
               "FRAME=\"TRUE\" KEYBOARD=\"TRUE\" LINKS=\"TRUE\" LOGO=\"TRUE\" POSTERROR=\"FALSE\" "
               "MODE=\"FORE\" PAGE=\"12\" ZOOM=\"fit\\xe9\" LAYOUT=\"2\\xfcp\" saved=null");
 }
 
-// Handlers change the click's variables in slot order and answer a
-// credential request by writing the password.
-TEST_F(PluginEvents, HandlersRedirectCancelAndAnswer)
+// Handlers change the click's variables in slot order (the flag counts by its
+// low byte: 256 is false) and answer a credential request with the password.
+TEST_F(Automation, HandlersRedirectCancelAndAnswer)
 {
-    EventSink first, second;
-    ASSERT_EQ(first.Advise(control) + second.Advise(control), 3u);
-    first.action = [&](DISPID id, DISPPARAMS& params) {
+    ASSERT_EQ(sink.Advise(control) + second.Advise(control), 3u);
+    sink.action = [&](DISPID id, DISPPARAMS& params) {
         if (id == 11) control->put_Password(Text(L"p\u00e9"));
         if (id != 8) return;
         *V_BOOLREF(&params.rgvarg[3]) = VARIANT_TRUE;  // arguments lie last first
         SysFreeString(*V_BSTRREF(&params.rgvarg[2]));
         *V_BSTRREF(&params.rgvarg[2]) = SysAllocString(L"http://n\u00e9w/");
     };
-    Click("http://old/", "fr\xc3\xa9me", nullptr, 256);  // the low byte: false
-    second.action = [](DISPID id, DISPPARAMS& params) {
-        if (id == 8) *V_BOOLREF(&params.rgvarg[3]) = VARIANT_FALSE;
-    };
-    Click("http://x/", "", "\xc3\xa9", 1);
+    callbacks.complexEvent(instance, "HyperlinkClickEvent", "http://old/", "fr\xc3\xa9me", nullptr, 1, 2, 3, 4, 5, 256);
+    second.action = [](DISPID id, DISPPARAMS& params) { if (id == 8) *V_BOOLREF(&params.rgvarg[3]) = VARIANT_FALSE; };
+    callbacks.complexEvent(instance, "HyperlinkClickEvent", "http://x/", "", "\xc3\xa9", 1, 2, 3, 4, 5, 1);
     PasswordRequest request{2, "http://doc/\xc3\xa9", "user", "pass"};
     int32_t answered = -1;
     callbacks.password(instance, &request, &answered);
     EXPECT_EQ(answered, 4) << "the sink table's capacity";
     EXPECT_EQ(request.userId[0] + request.password[0], 0);
-    first.action = nullptr;
+    sink.action = nullptr;
     control->put_UserId(Text(L"early"));  // forgotten by the next request
     callbacks.password(nullptr, &request, &answered);
     callbacks.password(instance, &request, &answered);
     EXPECT_EQ(answered, 0);
 
-    EXPECT_EQ(first.events[0], "HyperlinkClick(&0, &\"http://old/\", &\"fr\\u00e9me\", &null)");
+    EXPECT_EQ(sink.events[0], "HyperlinkClick(&0, &\"http://old/\", &\"fr\\u00e9me\", &null)");
     const std::string asked = "RequestPassword(\"http://doc/\\u00e9\", " +
                               std::to_string(int(reinterpret_cast<uintptr_t>(control))) + ", 2)";
-    EXPECT_EQ(second.events,
-              (Events{"HyperlinkClick(&-1, &\"http://n\\u00e9w/\", &\"fr\\u00e9me\", &null)",
-                      "HyperlinkClick(&-1, &\"http://n\\u00e9w/\", &\"\", &\"\\u00e9\")", asked,
-                      asked}));
-    EXPECT_EQ(hosted.Journal(), "fexop_DoHyperlink(url=\"http://n\\xc3\\xa9w/\" target=\"fr\\xc3\\xa9me\" "
-                                "comment=null)\n"
-                                "fexop_SetProperty(name=\"PASSWORD\" text=\"p\\xe9\" number=0 integer=0 "
-                                "short=0 flag=0)\n"
-                                "fexop_SetProperty(name=\"USERID\" text=\"early\" number=0 integer=0 "
-                                "short=0 flag=0)\n");
-    first.Unadvise(control, 1);
-    second.Unadvise(control, 2);
+    EXPECT_EQ(second.events, (Events{"HyperlinkClick(&-1, &\"http://n\\u00e9w/\", &\"fr\\u00e9me\", &null)",
+                                     "HyperlinkClick(&-1, &\"http://n\\u00e9w/\", &\"\", &\"\\u00e9\")", asked,
+                                     asked}));
+    EXPECT_EQ(hosted.Journal(),
+              "fexop_DoHyperlink(url=\"http://n\\xc3\\xa9w/\" target=\"fr\\xc3\\xa9me\" comment=null)\n"
+              SET_TEXT("PASSWORD", "p\\xe9") SET_TEXT("USERID", "early"));
 }
 
 // Cookies are slots: the last one can be given back, an emptied slot is
 // skipped by events and taken by the next Advise, and a full table doubles.
-TEST_F(PluginEvents, CookiesAreSlotsOfATableThatDoubles)
+TEST_F(Automation, CookiesAreSlotsOfATableThatDoubles)
 {
     IConnectionPointContainer* points = nullptr;
     IConnectionPoint* point = nullptr;
@@ -495,19 +445,13 @@ TEST_F(PluginEvents, CookiesAreSlotsOfATableThatDoubles)
     DWORD cookie = 77;
     EXPECT_EQ(point->Advise(nullptr, &cookie), E_POINTER);
     EXPECT_EQ(point->Advise(points, &cookie), CONNECT_E_CANNOTCONNECT);
-    for (DWORD expected = 1; expected <= 4; ++expected) {
-        EXPECT_EQ(point->Advise(&sinks[expected - 1], &cookie), S_OK);
-        EXPECT_EQ(cookie, expected);
-    }
+    for (DWORD expected = 1; expected <= 4; ++expected) EXPECT_EQ(sinks[expected - 1].Advise(control), expected);
     EXPECT_EQ(point->Unadvise(4), S_OK);
     for (DWORD refused : {4, 0, 5, 9}) EXPECT_EQ(point->Unadvise(refused), CONNECT_E_NOCONNECTION);
     EXPECT_EQ(point->Unadvise(1), S_OK);
     callbacks.event(instance, "ZoomChange", "z", 0, 0, 0, 0);
     const std::pair<int, DWORD> readvised[] = {{4, 1}, {5, 4}, {0, 5}};  // sink, its cookie
-    for (const auto& [sink, expected] : readvised) {
-        EXPECT_EQ(point->Advise(&sinks[sink], &cookie), S_OK);
-        EXPECT_EQ(cookie, expected);
-    }
+    for (const auto& [index, expected] : readvised) EXPECT_EQ(sinks[index].Advise(control), expected);
     sinks[1].action = [&](DISPID, DISPPARAMS&) { control->put_UserId(Text(L"u")); };
     PasswordRequest request{0, nullptr, "", ""};
     int32_t answered = 0;
@@ -516,33 +460,29 @@ TEST_F(PluginEvents, CookiesAreSlotsOfATableThatDoubles)
     const size_t heard[] = {1, 2, 2, 0, 1, 1};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(sinks[i].events.size(), heard[i]) << i;
     for (DWORD given = 1; given <= 5; ++given) EXPECT_EQ(point->Unadvise(given), S_OK);
-    for (EventSink& sink : sinks) EXPECT_EQ(sink.References(), 1u);
+    for (const EventSink& each : sinks) EXPECT_EQ(each.References(), 1u);
     point->Release();
     points->Release();
 }
 
-}  // namespace
-
 // A plugin without the exports that members and callbacks call (its load
 // fails, so no instance is made): every member still answers S_OK, every
 // callback returns, and nothing reaches the plugin.
-TEST(MissingExports, EveryMemberAndCallbackStillSucceeds)
-{
-    ASSERT_EQ(ServerDll::Register(), S_OK);  // IDispatch needs the type library
-    HostedControl hosted;
-    EXPECT_EQ(CallEveryMember(hosted.Control(), [](DISPID id, HRESULT hr) { EXPECT_EQ(hr, S_OK) << id; }),
-              127);
+class MissingExports : public Automation {};
 
+TEST_F(MissingExports, EveryMemberAndCallbackStillSucceeds)
+{
+    EXPECT_EQ(CallEveryMember(control, [](DISPID id, HRESULT hr) { EXPECT_EQ(hr, S_OK) << id; }), 127);
     // Without an instance the callbacks are given a record that names the control.
-    NPP_t record{nullptr, hosted.Control()};
-    const StandinCallbacks& callbacks = *hosted.Standin()->Callbacks();
+    NPP_t record{nullptr, control};
     callbacks.error(&record, "message");
     callbacks.event(&record, "PageChange", nullptr, 0, 0, 3, 0);
-    callbacks.complexEvent(&record, "HyperlinkClickEvent", "http://a/", nullptr, nullptr, 0, 0, 0,
-                           0, 0, 1);
+    callbacks.complexEvent(&record, "HyperlinkClickEvent", "http://a/", nullptr, nullptr, 0, 0, 0, 0, 0, 1);
     PasswordRequest request{0, nullptr, "u", "p"};
     int32_t result = 5;
     callbacks.password(&record, &request, &result);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(hosted.Journal(), "");
 }
+
+}  // namespace
