@@ -44,9 +44,7 @@ protected:
     ~Services() override
     {
         hosted.Destroy();
-        if (page) {
-            EXPECT_EQ(page->references, 0) << "every host object released";
-        }
+        EXPECT_EQ(page ? page->references : 0, 0) << "every host object released";
     }
     NPError GetUrl(const char* url, const char* target) { return funcs->geturl(hosted.Instance(), url, target); }
     std::string Log() { return TakeLog(page.get()); }
@@ -64,16 +62,13 @@ protected:
 // Five services; without a control behind the instance they touch nothing.
 TEST_F(InBrowser, TheTableOffersFiveServices)
 {
-    const NPNetscapeFuncs* t = funcs;
-    EXPECT_EQ(t->size, sizeof(NPNetscapeFuncs));
-    EXPECT_EQ(t->version, 9);
     for (NPP instance : {hosted.Instance(), static_cast<NPP>(nullptr)})
-        EXPECT_STREQ(t->uagent(instance), "Mozilla/3.0 (compatible; MSIE 3.0; Windows NT)");
-    t->memfree(memset(t->memalloc(1000), 0xAB, 1000));
+        EXPECT_STREQ(funcs->uagent(instance), "Mozilla/3.0 (compatible; MSIE 3.0; Windows NT)");
+    funcs->memfree(memset(funcs->memalloc(1000), 0xAB, 1000));
     NPP_t orphan{nullptr, nullptr};
     for (NPP instance : {static_cast<NPP>(nullptr), &orphan}) {
-        EXPECT_EQ(t->geturl(instance, "doc.fexo", "_blank"), NPERR_GENERIC_ERROR);
-        t->status(instance, "text");
+        EXPECT_EQ(funcs->geturl(instance, "doc.fexo", "_blank"), NPERR_GENERIC_ERROR);
+        funcs->status(instance, "text");
     }
     EXPECT_EQ(Log() + hosted.Journal(), "");
 }
@@ -89,8 +84,7 @@ TEST_F(InBrowser, GetUrlOpensNavigatesOrRetries)
         HRESULT open;
         std::vector<HRESULT> navigations;
         int failedHrefReads;
-        const char* url;
-        const char* target;
+        const char *url, *target;
         NPError result;
         std::string log;
     } kSteps[] = {
@@ -170,8 +164,7 @@ TEST_F(Services, OutsideABrowserTheControlOrANewExplorerOpensIt)
     const std::string none = "\"\"", created = "CoCreateInstance\nput_Visible(1)\n";
     const struct {
         HRESULT creation;
-        const char* url;
-        const char* target;
+        const char *url, *target;
         const wchar_t* source;
         std::string journal, explorer;
     } kSteps[] = {

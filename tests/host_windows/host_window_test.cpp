@@ -24,9 +24,7 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 HWND CreateBrowserWindow(const char* className, HWND parent)
 {
-    WNDCLASSA record{};
-    record.lpfnWndProc = BrowserWindowProc;
-    record.lpszClassName = className;
+    const WNDCLASSA record{0, BrowserWindowProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, className};
     RegisterClassA(&record);  // fails harmlessly once registered
     return CreateWindowA(className, "", parent ? WS_CHILD : WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, parent, nullptr,
                          nullptr, nullptr);
