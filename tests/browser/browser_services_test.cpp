@@ -1,7 +1,6 @@
 // The browser functions the plugin calls, with the control's calls on the hosting browser as one log.
 // Addresses and targets come in the ANSI code page (the log shows UTF-8), status texts in UTF-8.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <cstdlib>
 #include <memory>
 #include <string>

@@ -99,8 +99,7 @@ TEST(HostWindows, PrintFromTheBrowserReachesThePlugin)
         HostedControl second;
         Activate(second, browser.page);
     }
-    const HWND outside = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 9, 9, nullptr, nullptr, nullptr,
-                                       nullptr);
+    const HWND outside = CreateBrowserWindow("FexoOutside", nullptr);  // no browser's
     Activate(*first, outside);
     first.reset();
     EXPECT_EQ(browser.Hooked(), "- -");

@@ -1,7 +1,6 @@
 // The control as the plugin sees it, through the stand-in's journal: its
 // instance created, replaced and destroyed, the arguments, saved data, shutdown.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <cstring>
 #include <string>
 #include "hosted_control.h"

@@ -2,7 +2,6 @@
 // this order: loads, releases and unload queries; every stand-in variant (in
 // bin\variants\<name>\ beside FexoCntl.DLL); the browsers' directories.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <cstring>
 #include <string>
 #include <vector>
