@@ -27,14 +27,13 @@ const std::string kApps = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Pat
 
 bool Has(HMODULE module, const char* name) { return GetProcAddress(module, name) != nullptr; }
 
-// bin\control becomes the control's own directory; the stand-in in bin\plugin is loaded first.
+// bin\control becomes the control's own directory; the stand-in in bin\plugin is loaded first.  Paths
+// start at the working directory, bin: a bare name would find a module of that name loaded before.
 HMODULE Prepare(const std::string& control, const char* plugin)
 {
-    char path[MAX_PATH];
-    std::string bin(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    bin.erase(bin.rfind('\\') + 1);
-    fexo::com::Module::Attach(LoadLibraryExA((bin + control + "FexoCntl.DLL").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
-    HMODULE module = plugin ? LoadLibraryA((bin + plugin + "npfexo.dll").c_str()) : nullptr;
+    fexo::com::Module::Attach(
+        LoadLibraryExA((".\\" + control + "FexoCntl.DLL").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
+    HMODULE module = plugin ? LoadLibraryA((".\\" + std::string(plugin) + "npfexo.dll").c_str()) : nullptr;
     if (module) StandinControlOf(module)->Reset();
     return module;
 }
