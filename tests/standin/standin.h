@@ -65,8 +65,6 @@ class Record {
 public:
     Record(const char* call, NPP instance, std::initializer_list<const void*> pointers = {});
     ~Record();
-    Record(const Record&) = delete;
-    Record& operator=(const Record&) = delete;
     void Write(const char* format, ...);
 
     const void* pointers[5] = {};
