@@ -30,7 +30,7 @@ std::string MapOf(IUnknown* object, IUnknown* self)
     std::vector<IUnknown*> pointers;
     std::string letters;
     for (const IID* iid : kInterfaces) {
-        IUnknown *answer = reinterpret_cast<IUnknown*>(1), *identity = nullptr;
+        IUnknown* answer = reinterpret_cast<IUnknown*>(1);
         if (FAILED(object->QueryInterface(*iid, reinterpret_cast<void**>(&answer)))) {
             letters += answer ? '?' : '-';
             continue;
@@ -38,9 +38,7 @@ std::string MapOf(IUnknown* object, IUnknown* self)
         const auto at = std::find(pointers.begin(), pointers.end(), answer);
         letters += char('a' + (at - pointers.begin()));
         if (at == pointers.end()) pointers.push_back(answer);
-        answer->QueryInterface(IID_PPV_ARGS(&identity));
-        if (identity != self) letters += '!';
-        identity->Release();
+        if (As<IUnknown>(answer) != self) letters += '!';
         answer->Release();
     }
     return letters;
