@@ -90,10 +90,9 @@ TEST(HostWindows, PrintFromTheBrowserReachesThePlugin)
             for (WORD id : {260, 275, 261}) SendMessageA(window, WM_COMMAND, id, 0);
             SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
         }
-        EXPECT_EQ(TakeLog(*first), hooked);
-        std::string states;
-        for (UINT id : {259u, 260u, 261u, 275u, 277u}) states += std::to_string(GetMenuState(menu, id, 0));
-        EXPECT_EQ(states, "30033");
+        std::string log = TakeLog(*first) + "menu ";
+        for (UINT id : {259u, 260u, 261u, 275u, 277u}) log += std::to_string(GetMenuState(menu, id, 0));
+        EXPECT_EQ(log, hooked + "menu 30033");
         DestroyMenu(menu);
         CreateBrowserWindow("FexoImageWindow", browser.page);
         HostedControl second;
