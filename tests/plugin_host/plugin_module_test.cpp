@@ -9,7 +9,7 @@
 #include "control/plugin_callbacks.h"
 #include "plugin/directory_search.h"
 #include "plugin/plugin_module.h"
-#include "standin_control.h"
+#include "tests/standin/standin_control.h"
 
 using namespace fexo::plugin;
 
