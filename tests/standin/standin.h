@@ -27,7 +27,6 @@ struct Instance {
     std::string described;  // "type: ...\n" and one "NAME=value\n" per argument
     std::vector<Stream> streams;
     HWND window = nullptr;
-    std::string Summary() const;
 };
 
 // Set by the test, emptied by Reset.
