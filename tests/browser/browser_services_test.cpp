@@ -46,7 +46,6 @@ protected:
         EXPECT_EQ(page ? page->references : 0, 0) << "every host object released";
     }
     NPError GetUrl(const char* url, const char* target) { return funcs->geturl(hosted.Instance(), url, target); }
-    std::string Log() { return TakeLog(page.get()); }
 
     PagePtr page;
     HostedControl hosted;
@@ -69,7 +68,7 @@ TEST_F(InBrowser, TheTableOffersFiveServices)
         EXPECT_EQ(funcs->geturl(instance, "doc.fexo", "_blank"), NPERR_GENERIC_ERROR);
         funcs->status(instance, "text");
     }
-    EXPECT_EQ(Log() + hosted.Journal(), "");
+    EXPECT_EQ(TakeLog(page.get()) + hosted.Journal(), "");
 }
 
 // Relative addresses are completed from the page's address, read again each
@@ -107,7 +106,7 @@ TEST_F(InBrowser, GetUrlOpensNavigatesOrRetries)
         page->navigateResults = step.navigations.data();
         page->failingHrefReads = step.failedHrefReads;
         EXPECT_EQ(GetUrl(step.url, step.target), step.result) << step.url;
-        EXPECT_EQ(Log(), step.log) << step.url;
+        EXPECT_EQ(TakeLog(page.get()), step.log) << step.url;
     }
     EXPECT_EQ(hosted.Journal(), "");
 }
@@ -124,10 +123,10 @@ TEST_F(InBrowser, NoTargetStreamsAndStatusFollowsThePage)
     EXPECT_EQ(GetUrl("x://h/abs.fexo", "_self"), NPERR_NO_ERROR) << "an absolute address reads nothing";
     funcs->status(hosted.Instance(), "moved");
     funcs->status(hosted.Instance(), nullptr);
-    EXPECT_EQ(Log(), "QueryService(IWebBrowserApp)\nput_StatusText(\"caf\xC3\xA9\")\n" + kWalk + kWalk +
-                         "get_href\n" + Open("x://h/abs.fexo", "\"_self\"") + kWalk +
-                         "get_href\nRefresh2(level=VT_I4 0)\nput_StatusText(\"moved\")\n" + kWalk +
-                         "get_href\nput_StatusText(null)\n");
+    EXPECT_EQ(TakeLog(page.get()), "QueryService(IWebBrowserApp)\nput_StatusText(\"caf\xC3\xA9\")\n" + kWalk +
+                                       kWalk + "get_href\n" + Open("x://h/abs.fexo", "\"_self\"") + kWalk +
+                                       "get_href\nRefresh2(level=VT_I4 0)\nput_StatusText(\"moved\")\n" + kWalk +
+                                       "get_href\nput_StatusText(null)\n");
 }
 
 // The Internet Explorer application that CoCreateInstance finds: this
