@@ -98,7 +98,7 @@ TEST(HostWindows, PrintFromTheBrowserReachesThePlugin)
         HostedControl second;
         Activate(second, browser.page);
     }
-    const HWND outside = CreateBrowserWindow("FexoOutside", nullptr);  // no browser's
+    const HWND outside = CreateBrowserWindow("FexoOutside", nullptr);  // of no browser class
     Activate(*first, outside);
     first.reset();
     EXPECT_EQ(browser.Hooked(), "- -");
