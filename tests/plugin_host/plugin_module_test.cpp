@@ -25,8 +25,6 @@ namespace {
 
 const std::string kApps = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
-bool Has(HMODULE module, const char* name) { return GetProcAddress(module, name) != nullptr; }
-
 // bin\control becomes the control's own directory; the stand-in in bin\plugin is loaded first.  Paths
 // start at the working directory, bin: a bare name would find a module of that name loaded before.
 HMODULE Prepare(const std::string& control, const char* plugin)
@@ -48,7 +46,7 @@ std::string LoadJournal(HMODULE module)
           "NP_Initialize(size=" + std::to_string(sizeof(NPNetscapeFuncs)) + " version=9)",
           std::string("fexop_ErrorFunc("), std::string("fexop_EventFunc("),
           std::string("fexop_ComplexEventFunc("), std::string("fexop_SetPasswordFunc(")})
-        if (Has(module, line.substr(0, line.find('(')).c_str()))
+        if (GetProcAddress(module, line.substr(0, line.find('(')).c_str()))
             journal += line.back() == '(' ? line + "callback=ptr)\n" : line + "\n";
     return journal;
 }
@@ -144,7 +142,7 @@ TEST(ModuleRecord, EveryVariantLoadedInTurn)
         if (module) {
             exportsFrom = module;
             EXPECT_EQ(standin->Journal(), LoadJournal(module)) << name;
-            EXPECT_EQ(standin->BrowserFuncs(), Has(module, "NP_Initialize") ? GetBrowserFuncs() : nullptr);
+            EXPECT_EQ(standin->BrowserFuncs(), GetProcAddress(module, "NP_Initialize") ? GetBrowserFuncs() : nullptr);
             namespace c = fexo::control;  // each callback to its own setter
             const StandinCallbacks all = {c::PluginErrorCallback, c::PluginEventCallback,
                                           c::PluginComplexEventCallback, c::PluginPasswordCallback};
