@@ -71,9 +71,7 @@ static HRESULT STDMETHODCALLTYPE Navigate(IWebBrowserApp* This, BSTR url, VARIAN
     BrowserPage* page = &OWNER(This, browser)->page;
     Log(OWNER(This, browser), "Navigate(%s, flags=%s, target=%s, post=%s, headers=%s)\n", Text(url).text,
         Variant(flags).text, Variant(target).text, Variant(post).text, Variant(headers).text);
-    if (!page->navigateResultCount) return S_OK;
-    --page->navigateResultCount;
-    return *page->navigateResults++;
+    return page->navigateResults && *page->navigateResults ? *page->navigateResults++ : S_OK;
 }
 
 static HRESULT STDMETHODCALLTYPE Refresh2(IWebBrowserApp* This, VARIANT* level)

@@ -20,8 +20,7 @@ typedef struct BrowserPage {
     const wchar_t* href;
     int failingHrefReads;  /* the next ones fail with E_FAIL */
     HRESULT openResult;
-    const HRESULT* navigateResults;  /* of the next Navigate calls; S_OK after them */
-    size_t navigateResultCount;
+    const HRESULT* navigateResults;  /* of the next Navigate calls, up to the S_OK that ends them */
     char log[8192];
 } BrowserPage;
 

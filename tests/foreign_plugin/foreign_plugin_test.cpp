@@ -3,7 +3,6 @@
 // entry 0 of its own table with the flag that frees it (over and over: an
 // unbalanced 32-bit stack would not survive); its password request record.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <string>
 #include "FexoCtl.h"
 #include "event_sink.h"

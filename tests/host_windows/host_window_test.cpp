@@ -24,9 +24,7 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 HWND CreateBrowserWindow(const char* className, HWND parent)
 {
-    WNDCLASSA record{};
-    record.lpfnWndProc = BrowserWindowProc;
-    record.lpszClassName = className;
+    const WNDCLASSA record{0, BrowserWindowProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, className};
     RegisterClassA(&record);  // fails harmlessly once registered
     return CreateWindowA(className, "", parent ? WS_CHILD : WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, parent, nullptr,
                          nullptr, nullptr);
@@ -92,17 +90,15 @@ TEST(HostWindows, PrintFromTheBrowserReachesThePlugin)
             for (WORD id : {260, 275, 261}) SendMessageA(window, WM_COMMAND, id, 0);
             SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
         }
-        EXPECT_EQ(TakeLog(*first), hooked);
-        std::string states;
-        for (UINT id : {259u, 260u, 261u, 275u, 277u}) states += std::to_string(GetMenuState(menu, id, 0));
-        EXPECT_EQ(states, "30033");
+        std::string log = TakeLog(*first) + "menu ";
+        for (UINT id : {259u, 260u, 261u, 275u, 277u}) log += std::to_string(GetMenuState(menu, id, 0));
+        EXPECT_EQ(log, hooked + "menu 30033");
         DestroyMenu(menu);
         CreateBrowserWindow("FexoImageWindow", browser.page);
         HostedControl second;
         Activate(second, browser.page);
     }
-    const HWND outside = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 9, 9, nullptr, nullptr, nullptr,
-                                       nullptr);
+    const HWND outside = CreateBrowserWindow("FexoOutside", nullptr);  // of no browser class
     Activate(*first, outside);
     first.reset();
     EXPECT_EQ(browser.Hooked(), "- -");

@@ -1,12 +1,10 @@
 // The control as the plugin sees it, through the stand-in's journal: its
 // instance created, replaced and destroyed, the arguments, saved data, shutdown.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <cstring>
-#include <memory>
 #include <string>
 #include "hosted_control.h"
-#include "server_dll.h"
+#include "tests/object/com_results.h"
 
 using fexo::test::HostedControl, fexo::test::PumpMessages;
 
@@ -35,12 +33,6 @@ std::string New(int argc, const std::string& arguments, const char* saved = "sav
            ")\nNPP_SetWindow(window=ptr x=0 y=0 width=0 height=0 clip=0,0,0,0)\n";
 }
 
-IOleObject* Ole(HostedControl& hosted)  // held by the control
-{
-    IOleObject* ole = nullptr;
-    hosted.Control()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
-    return ole->Release(), ole;
-}
 HRESULT Put(HostedControl& hosted, HRESULT (STDMETHODCALLTYPE IFexoCtl::*setter)(BSTR),
             const wchar_t* value)
 {
@@ -57,21 +49,20 @@ HRESULT Put(HostedControl& hosted, HRESULT (STDMETHODCALLTYPE IFexoCtl::*setter)
 // document the address is only streamed into it.
 TEST(ControlHost, InstancesArgumentsSavedDataAndTheUnloadQuery)
 {
-    auto first = std::make_unique<HostedControl>(nullptr, false);
-    auto second = std::make_unique<HostedControl>(nullptr, false);
-    Put(*first, &IFexoCtl::put_SRC, L"http://127.0.0.1/a.fexo");
-    Put(*first, &IFexoCtl::put_UserId, L"user");
-    Put(*first, &IFexoCtl::put_Password, L"secret");
+    HostedControl first(nullptr, false), second(nullptr, false);
+    Put(first, &IFexoCtl::put_SRC, L"http://127.0.0.1/a.fexo");
+    Put(first, &IFexoCtl::put_UserId, L"user");
+    Put(first, &IFexoCtl::put_Password, L"secret");
     Journal();  // the writes sent on: the property tests' concern
-    first->Activate();
+    first.Activate();
     const StandinEntry created = *Standin()->Entry(0);
     const std::string rotate = kDefaults + " ROTATE=\"0\"";
     EXPECT_EQ(Journal(), New(10, rotate + " USERID=\"user\" PASSWORD=\"secret\""));
     EXPECT_TRUE(!created.pdata && created.ndata) << "nothing of the plugin's yet; the control";
-    Ole(*first)->Close(OLECLOSE_NOSAVE);  // destroys only the window
-    first->Activate();  // a new window replaces the instance, in the same record
+    fexo::test::As<IOleObject>(first.Control())->Close(OLECLOSE_NOSAVE);  // destroys only the window
+    first.Activate();  // a new window replaces the instance, in the same record
     EXPECT_EQ(Standin()->Entry(0)->instance, created.instance);
-    EXPECT_EQ(Standin()->Entry(2)->pointers[1], first->Window());
+    EXPECT_EQ(Standin()->Entry(2)->pointers[1], first.Window());
     const std::string recreated = kDestroy + New(8, rotate);
     EXPECT_EQ(Journal(), recreated);
     const struct { const wchar_t* address; HRESULT result; std::string journal; } kSteps[] = {
@@ -81,21 +72,21 @@ TEST(ControlHost, InstancesArgumentsSavedDataAndTheUnloadQuery)
         {nullptr, S_FALSE, kDestroy + New(0, "")},
         {L"http://127.0.0.1/c.fexo", S_OK, ""}};
     for (const auto& s : kSteps) {
-        EXPECT_EQ(Put(*first, &IFexoCtl::put_SRC, s.address), s.result);
+        EXPECT_EQ(Put(first, &IFexoCtl::put_SRC, s.address), s.result);
         EXPECT_EQ(Journal(), s.journal) << (&s - kSteps);
     }
     EXPECT_EQ(fexo::test::ServerDll::CanUnloadNow(), S_FALSE);
 
-    EXPECT_EQ(second->Destroy(), 0u);  // never activated: its instance never created
+    EXPECT_EQ(second.Destroy(), 0u);  // never activated: its instance never created
     EXPECT_EQ(Standin()->Entry(0)->pdata, nullptr);
     Standin()->SaveDataOnDestroy("state", 5);
-    EXPECT_EQ(first->Destroy(), 0u);
+    EXPECT_EQ(first.Destroy(), 0u);
     Standin()->SaveDataOnDestroy(nullptr, 0);
     EXPECT_EQ(Journal(), kDestroy + kDestroy) << "the last control gone: no NP_Shutdown";
-    auto third = std::make_unique<HostedControl>(nullptr, false);  // given what the first left
-    third->Activate();
+    HostedControl third(nullptr, false);  // given what the first left
+    third.Activate();
     EXPECT_EQ(Journal(), New(7, kDefaults, "saved.len=5 saved.buf=\"state\""));
-    EXPECT_EQ(third->Destroy(), 0u);
+    EXPECT_EQ(third.Destroy(), 0u);
     EXPECT_EQ(fexo::test::ServerDll::CanUnloadNow(), S_OK);
     EXPECT_EQ(Journal(), kDestroy + "NP_Shutdown()\n");
 }

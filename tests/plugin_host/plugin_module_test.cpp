@@ -2,7 +2,6 @@
 // this order: loads, releases and unload queries; every stand-in variant (in
 // bin\variants\<name>\ beside FexoCntl.DLL); the browsers' directories.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,7 +9,7 @@
 #include "control/plugin_callbacks.h"
 #include "plugin/directory_search.h"
 #include "plugin/plugin_module.h"
-#include "standin_control.h"
+#include "tests/standin/standin_control.h"
 
 using namespace fexo::plugin;
 
@@ -26,16 +25,13 @@ namespace {
 
 const std::string kApps = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
-bool Has(HMODULE module, const char* name) { return GetProcAddress(module, name) != nullptr; }
-
-// bin\control becomes the control's own directory; the stand-in in bin\plugin is loaded first.
+// bin\control becomes the control's own directory; the stand-in in bin\plugin is loaded first.  Paths
+// start at the working directory, bin: a bare name would find a module of that name loaded before.
 HMODULE Prepare(const std::string& control, const char* plugin)
 {
-    char path[MAX_PATH];
-    std::string bin(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    bin.erase(bin.rfind('\\') + 1);
-    fexo::com::Module::Attach(LoadLibraryExA((bin + control + "FexoCntl.DLL").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
-    HMODULE module = plugin ? LoadLibraryA((bin + plugin + "npfexo.dll").c_str()) : nullptr;
+    fexo::com::Module::Attach(
+        LoadLibraryExA((".\\" + control + "FexoCntl.DLL").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
+    HMODULE module = plugin ? LoadLibraryA((".\\" + std::string(plugin) + "npfexo.dll").c_str()) : nullptr;
     if (module) StandinControlOf(module)->Reset();
     return module;
 }
@@ -50,7 +46,7 @@ std::string LoadJournal(HMODULE module)
           "NP_Initialize(size=" + std::to_string(sizeof(NPNetscapeFuncs)) + " version=9)",
           std::string("fexop_ErrorFunc("), std::string("fexop_EventFunc("),
           std::string("fexop_ComplexEventFunc("), std::string("fexop_SetPasswordFunc(")})
-        if (Has(module, line.substr(0, line.find('(')).c_str()))
+        if (GetProcAddress(module, line.substr(0, line.find('(')).c_str()))
             journal += line.back() == '(' ? line + "callback=ptr)\n" : line + "\n";
     return journal;
 }
@@ -146,7 +142,7 @@ TEST(ModuleRecord, EveryVariantLoadedInTurn)
         if (module) {
             exportsFrom = module;
             EXPECT_EQ(standin->Journal(), LoadJournal(module)) << name;
-            EXPECT_EQ(standin->BrowserFuncs(), Has(module, "NP_Initialize") ? GetBrowserFuncs() : nullptr);
+            EXPECT_EQ(standin->BrowserFuncs(), GetProcAddress(module, "NP_Initialize") ? GetBrowserFuncs() : nullptr);
             namespace c = fexo::control;  // each callback to its own setter
             const StandinCallbacks all = {c::PluginErrorCallback, c::PluginEventCallback,
                                           c::PluginComplexEventCallback, c::PluginPasswordCallback};

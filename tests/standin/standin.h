@@ -27,7 +27,6 @@ struct Instance {
     std::string described;  // "type: ...\n" and one "NAME=value\n" per argument
     std::vector<Stream> streams;
     HWND window = nullptr;
-    std::string Summary() const;
 };
 
 // Set by the test, emptied by Reset.
@@ -65,8 +64,6 @@ class Record {
 public:
     Record(const char* call, NPP instance, std::initializer_list<const void*> pointers = {});
     ~Record();
-    Record(const Record&) = delete;
-    Record& operator=(const Record&) = delete;
     void Write(const char* format, ...);
 
     const void* pointers[5] = {};

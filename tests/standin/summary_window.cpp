@@ -9,6 +9,16 @@ namespace standin {
 
 namespace {
 
+std::string Summary(const Instance& instance)
+{
+    std::string text = instance.described;
+    for (const Stream& stream : instance.streams) {
+        text += "stream " + std::to_string(stream.number) + ": " + stream.url + " (" +
+                std::to_string(stream.bytes) + " bytes" + (stream.ended ? ", done)\n" : ")\n");
+    }
+    return text;
+}
+
 LRESULT CALLBACK ShowSummary(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                              DWORD_PTR)
 {
@@ -18,7 +28,7 @@ LRESULT CALLBACK ShowSummary(HWND window, UINT message, WPARAM wParam, LPARAM lP
         for (const auto& instance : TheState().instances) {
             if (instance->window != window) continue;
             if (message == WM_NCDESTROY) instance->window = nullptr;  // the handle may be reused
-            if (message == WM_PAINT) summary = instance->Summary();
+            if (message == WM_PAINT) summary = Summary(*instance);
         }
     }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ShowSummary, 0);
@@ -35,16 +45,6 @@ LRESULT CALLBACK ShowSummary(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 }  // namespace
-
-std::string Instance::Summary() const
-{
-    std::string text = described;
-    for (const Stream& stream : streams) {
-        text += "stream " + std::to_string(stream.number) + ": " + stream.url + " (" +
-                std::to_string(stream.bytes) + " bytes" + (stream.ended ? ", done)\n" : ")\n");
-    }
-    return text;
-}
 
 void AttachWindow(Instance* instance, HWND window)
 {
