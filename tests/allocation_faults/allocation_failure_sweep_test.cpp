@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include "allocation_faults.h"
 #include "event_sink.h"
 #include "every_member.h"
@@ -65,9 +67,6 @@ int Calls(const char* name)
     return calls;
 }
 
-template <class Interface>
-void** Out(Interface** out) { return reinterpret_cast<void**>(out); }
-
 // One run of a scenario: what it did, and what was not clean.
 struct Trial {
     bool failing;  // allocations may fail during this run
@@ -93,9 +92,9 @@ struct Trial {
 struct Session : IUnknown {
     Session(Trial& trial, bool aggregated = false, bool activate = true) : run(trial)
     {
-        if (!run.Check("create", ServerDll::CreateControl(aggregated ? this : nullptr, IID_IUnknown, Out(&inner))))
+        if (!run.Check("create", ServerDll::CreateControl(aggregated ? this : nullptr, IID_PPV_ARGS(&inner))))
             return;
-        QueryInterface(IID_IFexoCtl, Out(&control)), QueryInterface(IID_IOleObject, Out(&ole));
+        QueryInterface(IID_PPV_ARGS(&control)), QueryInterface(IID_PPV_ARGS(&ole));
         RECT position = container.PositionRect();
         if (!run.Check("SetClientSite", ole->SetClientSite(&container)) ||
             (activate && !run.Check("DoVerb", ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &container,
@@ -108,10 +107,9 @@ struct Session : IUnknown {
     ~Session() { Close(); }
     void Close()
     {
-        if (ole) ole->Close(OLECLOSE_NOSAVE), ole->SetClientSite(nullptr), ole->Release();
-        if (control) control->Release();
-        if (inner) inner->Release();
-        ole = nullptr, control = nullptr, inner = nullptr;
+        if (ole) ole->Close(OLECLOSE_NOSAVE), ole->SetClientSite(nullptr), std::exchange(ole, nullptr)->Release();
+        if (control) std::exchange(control, nullptr)->Release();
+        if (inner) std::exchange(inner, nullptr)->Release();
         PumpMessages();
     }
     // A persistence call; a property handler that fails makes it E_FAIL.
@@ -119,7 +117,7 @@ struct Session : IUnknown {
     bool Persists(Call call)
     {
         Persist* persist = nullptr;
-        control->QueryInterface(__uuidof(Persist), reinterpret_cast<void**>(&persist));
+        control->QueryInterface(IID_PPV_ARGS(&persist));
         const bool done = run.Check("persist", call(persist), E_FAIL);
         return persist->Release(), done;
     }
@@ -138,7 +136,7 @@ struct Session : IUnknown {
     NPP instance = nullptr;  // the plugin's, after activation
 };
 
-BSTR g_fileUrl, g_networkUrl;  // made before any run
+BSTR g_fileUrl, g_networkUrl = SysAllocString(L"fexotest:doc.fexo");  // made before any run
 
 // A control with its document saved to a stream (or a property bag), and a
 // new control loaded from it.
@@ -255,20 +253,15 @@ TEST(AllocationFailures, EveryScenarioEndsCleanlyWhereverMemoryRunsOut)
     wcscpy(wcsrchr(path, L'\\') + 1, L"npfexo.dll");
     ASSERT_NE(LoadLibraryW(path), nullptr);
     wcscpy(wcsrchr(path, L'\\') + 1, L"allocation-sweep.fexo");
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "FEXO document", 13, &written, nullptr), CloseHandle(file);
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << "FEXO document";
     MessageBoxWatcher boxes(L"Failed to open");  // a document without memory to open it
     TestScheme scheme;
     scheme.Serve("fexotest:doc.fexo", std::string(3000, 'd'));
     g_fileUrl = SysAllocString(path);
-    g_networkUrl = SysAllocString(L"fexotest:doc.fexo");
     ASSERT_EQ(ServerDll::Register(), S_OK);
     // The C++ runtime keeps a record per thread from its first exception on:
     // made here, it is not taken for a leak.
-    Trial warmUp{true, {}, {}};
-    FailAllocationAt(ServerDll::Handle(), 1);
-    Session(warmUp, false, false);
+    Perform(kScenarios[0], 1);
 
     for (const Scenario& scenario : kScenarios) {
         const Trial first = Perform(scenario, 0).first;

@@ -26,11 +26,11 @@ inline int CallEveryMember(IFexoCtl* control, const std::function<void(DISPID, H
                 for (SHORT p = f->cParams - 1; p >= 0; --p) {  // arguments lie last first
                     if (f->lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FRETVAL) continue;
                     const bool text = f->lprgelemdescParam[p].tdesc.vt == VT_BSTR;
-                    V_VT(&args[count]) = text ? VT_BSTR : VT_I4;
-                    V_I4(&args[count]) = 1;
-                    if (text) V_BSTR(&args[count]) = SysAllocString(
+                    VARIANT& arg = args[count++];
+                    V_VT(&arg) = text ? VT_BSTR : VT_I4;
+                    V_I4(&arg) = 1;
+                    if (text) V_BSTR(&arg) = SysAllocString(
                         f->memid == 66 ? L"C:\\no-such-dir\\x.png" : L"C:\\no-such-dir\\x.fexo");
-                    ++count;
                 }
                 DISPID named = DISPID_PROPERTYPUT;
                 const bool put = kind == INVOKE_PROPERTYPUT;
@@ -49,8 +49,7 @@ inline int CallEveryMember(IFexoCtl* control, const std::function<void(DISPID, H
             info->ReleaseFuncDesc(f);
         }
     info->ReleaseTypeAttr(type);
-    info->Release();
-    return calls;
+    return info->Release(), calls;
 }
 
 }  // namespace fexo::test

@@ -3,6 +3,8 @@
 // documents fed notification by notification through the test scheme.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 #include "hosted_control.h"
@@ -15,16 +17,6 @@ namespace {
 
 class Download : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        wchar_t current[MAX_PATH];
-        GetCurrentDirectoryW(MAX_PATH, current);
-        directory = std::wstring(current) + L"\\local_files";
-        CreateDirectoryW(directory.c_str(), nullptr);
-        for (wchar_t& c : directory) c = c == L'\\' ? L'/' : c;
-    }
-    void TearDown() override { hosted.Destroy(); }
-
     std::string Announced(int stream, const std::string& url)
     {
         return "NPP_NewStream(stream=" + std::to_string(stream) + " type=\"image/vnd.fexo\" url=\"" +
@@ -33,16 +25,12 @@ protected:
     // One NPP_Write of `length` bytes of `bytes` from `from`, at stream offset `offset`.
     std::string Written(int stream, const std::string& bytes, int offset, int from, int length)
     {
-        char crc[16];
-        snprintf(crc, sizeof crc, "0x%08x", hosted.Standin()->Checksum(bytes.data() + from, length));
-        const std::string s = "stream=" + std::to_string(stream);
-        return "NPP_WriteReady(" + s + ")\nNPP_Write(" + s + " offset=" + std::to_string(offset) +
-               " length=" + std::to_string(length) + " crc=" + crc + ")\n";
+        char text[128];
+        snprintf(text, sizeof text, "NPP_WriteReady(stream=%d)\nNPP_Write(stream=%d offset=%d length=%d crc=0x%08x)\n",
+                 stream, stream, offset, length, hosted.Standin()->Checksum(bytes.data() + from, length));
+        return text;
     }
-    std::string Expand(std::string text)
-    {
-        return text.replace(text.find("%s"), 2, std::string(directory.begin(), directory.end()));
-    }
+    std::string Expand(std::string text) { return text.replace(text.find("%s"), 2, directory); }
     // The plugin's own request for a document, streamed into its instance.
     NPError GetUrl(const std::string& url)
     {
@@ -51,7 +39,7 @@ protected:
     std::string Ended(int stream) { return "NPP_DestroyStream(stream=" + std::to_string(stream) + " reason=0)\n"; }
 
     TestScheme scheme;  // outlives the control
-    std::wstring directory;
+    const std::string directory = std::filesystem::current_path().generic_string();  // of the local files
     HostedControl hosted;
 };
 
@@ -84,11 +72,7 @@ TEST_F(Download, LocalFilesArriveInBlocksOf4096)
     const StandinControl* standin = hosted.Standin();
     for (const auto& file : kFiles) {
         const std::string bytes = Bytes(file.size, static_cast<unsigned>(file.size));
-        HANDLE handle = CreateFileW((directory + L"/" + file.name).c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD done = 0;
-        WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-        CloseHandle(handle);
+        std::ofstream(std::filesystem::path(directory) / file.name, std::ios::binary) << bytes;
         standin->Reset();
         for (int32_t ready : file.ready) standin->QueueResult("NPP_WriteReady", ready);
         for (int32_t written : file.written) standin->QueueResult("NPP_Write", written);
@@ -107,19 +91,17 @@ TEST_F(Download, LocalFilesArriveInBlocksOf4096)
 TEST_F(Download, MissingFileIsShownAndTheInstanceReset)
 {
     const std::string url = Expand("file:///%s/missing%C3%A9") + std::string(3000, 'x');
-    std::vector<SeenMessageBox> seen;
-    {
-        MessageBoxWatcher watcher(L"Failed to open");
-        EXPECT_EQ(GetUrl(url), NPERR_NO_ERROR);
-        seen = watcher.Seen();
-    }
+    MessageBoxWatcher watcher(L"Failed to open");
+    EXPECT_EQ(GetUrl(url), NPERR_NO_ERROR);
+    const std::vector<SeenMessageBox> seen = watcher.Seen();
     const std::string cut = Expand("file:///%s/missing\\xc3\\x83\\xc2\\xa9");
     const size_t kept = 2083 - (directory.size() + 18);
     EXPECT_EQ(hosted.Journal(), Announced(1, cut + std::string(kept, 'x')) + "NPP_Destroy(save=ptr)\n"
               "NPP_New(type=\"image/vnd.fexo\" mode=1 argc=0 saved=null)\n"
               "NPP_SetWindow(window=ptr x=0 y=0 width=0 height=0 clip=0,0,0,0)\n");
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text, directory + L"/missing\x00C3\x00A9" + std::wstring(kept, L'x'));
+    EXPECT_EQ(seen[0].text,
+              std::wstring(directory.begin(), directory.end()) + L"/missing\x00C3\x00A9" + std::wstring(kept, L'x'));
     EXPECT_EQ(seen[0].owner, hosted.container.HostWindow());
 }
 

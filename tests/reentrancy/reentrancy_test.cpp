@@ -11,6 +11,8 @@
 #include <exdisp.h>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
@@ -34,52 +36,30 @@ const char* const kEntryPoints[] = {"NPP_New", "NPP_SetWindow", "NPP_NewStream",
     "NPP_Write", "NPP_DestroyStream", "NPP_Destroy", "fexop_GetProperty", "fexop_SetProperty",
     "fexop_OpenDlgCommand"};
 
-// CoCreateInstance of the separate browser that "_blank" asks for outside a
-// browser fails here, as on a machine without one: no window opens.
-class RefusingFactory : public StaticClassFactory {
-public:
-    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
-};
-
-template <class Interface>
-Interface* Query(IUnknown* object)
-{
-    Interface* result = nullptr;
-    return object && SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&result))) ? result : nullptr;
-}
-
 // The documents, served in pieces (a download takes several notifications)
-// and as local files of other bytes, and the separate-browser refusal.
+// and as local files of other bytes.  CoCreateInstance of the separate browser
+// that "_blank" asks for outside a browser fails here, as on a machine without
+// one: no window opens.
 struct Stage {
     Stage()
     {
         for (auto [name, size] : {std::pair{"doc", 20000}, {"other", 9000}, {"extra", 7000}}) {
             scheme.Serve(Url(name, false), bodies[Url(name, false)] = Bytes(size, size % 251));
-            const std::string bytes = Bytes(size / 2, size % 241);
-            HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
-            DWORD written = 0;
-            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr), CloseHandle(file);
-            bodies[Url(name, true)] = bytes;
+            std::ofstream(Path(name), std::ios::binary) << (bodies[Url(name, true)] = Bytes(size / 2, size % 241));
         }
         CoRegisterClassObject(CLSID_InternetExplorer, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
     }
     ~Stage() { CoRevokeClassObject(cookie); }
-    static std::string Path(const std::string& name)
+    static std::string Path(const std::string& name) { return "reentrancy-" + name + ".fexo"; }
+    static std::string Url(const std::string& name, bool local)
     {
-        char path[MAX_PATH];
-        GetFullPathNameA(("reentrancy-" + name + ".fexo").c_str(), MAX_PATH, path, nullptr);
-        return path;
-    }
-    std::string Url(const std::string& name, bool local)
-    {
-        std::string url = "file:///";
-        for (char c : Path(name)) url += c == '\\' ? '/' : c;
-        return local ? url : "fexotest:" + name + ".fexo";
+        const std::string file = "file:///" + std::filesystem::absolute(Path(name)).generic_string();
+        return local ? file : "fexotest:" + name + ".fexo";
     }
 
     TestScheme scheme;
     std::map<std::string, std::string> bodies;  // by address
-    RefusingFactory factory;
+    StaticClassFactory factory;
     DWORD cookie = 0;
 };
 
@@ -91,7 +71,6 @@ public:
     Cell(Stage& stage, const char* entry, Action action, bool viaEvent, bool local)
         : m_stage(stage), m_entry(entry), m_action(action), m_viaEvent(viaEvent), m_local(local)
     {
-        m_cookie = m_sink.Advise(m_page.Control());
         m_sink.action = [this](DISPID id, DISPPARAMS&) {
             if (id == 2 && std::exchange(m_pending, false)) Act();
         };
@@ -104,7 +83,6 @@ public:
         Arm();
         Hold([&](IFexoCtl*) { m_page.Activate(); });
         AwaitStreams();
-        // A property read, a property write and a method.
         BSTR zoom = nullptr, text = SysAllocString(L"150");
         Hold([&](IFexoCtl* control) {
             control->get_Zoom(&zoom);
@@ -120,18 +98,7 @@ public:
         m_page.Destroy();
         PumpUntil([] { return ServerDll::CanUnloadNow() == S_OK; }, 5000);
 
-        std::string faults, lastLifecycle;
-        std::map<NPP, bool> ended;
-        for (int i = 0; const StandinEntry* entry = m_standin->Entry(i); ++i) {
-            const std::string call = entry->call;
-            if (!entry->instance) continue;
-            if (call == "NPP_New" || call == "NPP_Destroy")
-                ended[entry->instance] = (lastLifecycle = call) == "NPP_Destroy";
-            else if (call.rfind("NPP_", 0) == 0 && (ended[entry->instance] || !entry->pdata))
-                faults += " " + call + "(" + entry->arguments + ") after NPP_Destroy;";
-        }
-        if (lastLifecycle == "NPP_New") faults += " the last instance lives;";
-        faults += StreamFaults();
+        std::string faults = JournalFaults();
         if (m_page.container.References() != 1 || m_sink.References() != 1) faults += " site or sink held;";
         return faults + (ServerDll::CanUnloadNow() == S_OK ? "" : " server objects left;");
     }
@@ -159,20 +126,27 @@ private:
         PumpUntil([&] {
             if (m_standin->Count() != seen) seen = m_standin->Count(), quietSince = GetTickCount64();
             int open = 0;
-            StreamFaults(&open);
+            JournalFaults(&open);
             return !open || !m_page.Control() || GetTickCount64() - quietSince > 300;
         });
     }
 
-    // What is wrong with the streams the stand-in was given: each must carry
-    // its address's bytes in order from offset 0 (all of them once ended) and
-    // end at most once.  `open` counts those not ended.
-    std::string StreamFaults(int* open = nullptr)
+    // What is wrong with the stand-in's journal: a plugin call on an ended
+    // instance, the last instance alive, a stream that does not carry its
+    // address's bytes in order from offset 0 (all of them once ended) or ends
+    // more than once.  `open` counts the streams not ended.
+    std::string JournalFaults(int* open = nullptr)
     {
         struct Stream { std::string url; size_t at = 0; int ends = 0; };
         std::map<unsigned, Stream> streams;
-        std::string faults;
+        std::map<NPP, bool> ended;
+        std::string faults, lastLifecycle;
         for (int i = 0; const StandinEntry* entry = m_standin->Entry(i); ++i) {
+            const std::string call = entry->call;
+            if (call == "NPP_New" || call == "NPP_Destroy")
+                ended[entry->instance] = (lastLifecycle = call) == "NPP_Destroy";
+            else if (entry->instance && call.rfind("NPP_", 0) == 0 && (ended[entry->instance] || !entry->pdata))
+                faults += " " + call + "(" + entry->arguments + ") after NPP_Destroy;";
             unsigned number = 0, crc = 0;
             int offset = 0, length = 0;
             if (std::sscanf(entry->arguments, "stream=%u", &number) != 1) continue;
@@ -199,15 +173,13 @@ private:
                 faults += " " + std::to_string(stream.at) + " bytes of " + stream.url + ";";
             if (stream.ends > 1) faults += " a stream ended twice;";
         }
-        return faults;
+        return lastLifecycle == "NPP_New" ? faults + " the last instance lives;" : faults;
     }
 
     void SetSource(const std::string& name, bool local)
     {
         const std::string address = m_stage.Url(name, local);
-        BSTR url = SysAllocString(std::wstring(address.begin(), address.end()).c_str());
-        Hold([&](IFexoCtl* control) { control->put_SRC(url); });
-        SysFreeString(url);
+        Hold([&](IFexoCtl*) { m_page.SetSource(std::wstring(address.begin(), address.end())); });
     }
     // A call that holds a reference of its own, as a script engine's does.
     template <class Call>
@@ -229,8 +201,11 @@ private:
             case GetUrlBlank: browser->geturl(m_instance, extra.c_str(), "_blank"); break;
             case GetUrlStream: browser->geturl(m_instance, extra.c_str(), nullptr); break;
             case Unadvise: if (control && m_cookie) m_sink.Unadvise(control, std::exchange(m_cookie, 0)); break;
-            case Deactivate: if (auto* p = Query<IOleInPlaceObject>(control)) p->InPlaceDeactivate(), p->Release(); break;
-            case Close: if (auto* ole = Query<IOleObject>(control)) ole->Close(OLECLOSE_NOSAVE), ole->Release(); break;
+            case Deactivate: if (control) m_page.Deactivate(); break;
+            case Close:
+                if (IOleObject* ole = nullptr; control && SUCCEEDED(control->QueryInterface(IID_PPV_ARGS(&ole))))
+                    ole->Close(OLECLOSE_NOSAVE), ole->Release();
+                break;
             case Method: if (long pages = 0; control) control->GetDocPagesCount(&pages); break;
             case Property: if (control) control->get_Zoom(&zoom), SysFreeString(zoom); break;
             case kActions: break;
@@ -244,7 +219,7 @@ private:
     EventSink m_sink;  // outlives the control
     HostedControl m_page{nullptr, false};
     const StandinControl* m_standin = m_page.Standin();
-    DWORD m_cookie = 0;
+    DWORD m_cookie = m_sink.Advise(m_page.Control());
     NPP m_instance = nullptr;
     bool m_pending = false;  // the event the stand-in fires is the cell's
 };
@@ -252,7 +227,6 @@ private:
 TEST(Reentrancy, EveryActionFromInsideEveryPluginCallLeavesNothingBehind)
 {
     Stage stage;
-    auto blocks = [] { return AllocationCounts(ServerDll::Handle()).liveBlocks; };
     // Open handles, by probing the handle table (Wine's count answers 0).
     auto handles = [flags = DWORD{}]() mutable {
         int open = 0;
@@ -267,9 +241,9 @@ TEST(Reentrancy, EveryActionFromInsideEveryPluginCallLeavesNothingBehind)
         for (const char* entry : kEntryPoints)
             for (int action = 0; action < kActions; ++action)
                 for (bool viaEvent : {false, true}) {
-                    const LONG before = blocks();
+                    const LONG before = AllocationCounts(ServerDll::Handle()).liveBlocks;
                     std::string faults = Cell(stage, entry, Action(action), viaEvent, local).Run();
-                    if (blocks() != before) faults += " memory blocks left;";
+                    if (AllocationCounts(ServerDll::Handle()).liveBlocks != before) faults += " memory blocks left;";
                     EXPECT_EQ(faults, "") << kActionNames[action] << " in " << entry
                                           << (viaEvent ? " via the event" : "") << (local ? ", local" : "");
                 }

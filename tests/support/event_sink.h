@@ -13,8 +13,6 @@ namespace fexo::test {
 
 class EventSink : public IDispatch {
 public:
-    virtual ~EventSink() = default;
-
     // Texts quoted (null for none, \uXXXX outside printable ASCII), by-reference arguments after &.
     std::vector<std::string> events;
     std::function<void(DISPID id, DISPPARAMS& params)> action;
@@ -35,8 +33,7 @@ public:
         IConnectionPoint* point = EventPoint(control);
         if (!point) return E_NOINTERFACE;
         const HRESULT hr = point->Unadvise(cookie);
-        point->Release();
-        return hr;
+        return point->Release(), hr;
     }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
@@ -44,8 +41,7 @@ public:
         const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
                            IsEqualIID(iid, DIID__IFexoCtlEvents);
         *out = known ? static_cast<IDispatch*>(this) : nullptr;
-        if (known) AddRef();
-        return known ? S_OK : E_NOINTERFACE;
+        return known ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }

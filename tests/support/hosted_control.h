@@ -5,6 +5,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include "FexoCtl.h"
 #include "server_dll.h"
 #include "tests/standin/standin_control.h"
@@ -41,8 +42,7 @@ public:
     {
         HWND window = nullptr;
         IOleWindow* inPlace = nullptr;
-        if (SUCCEEDED(m_ole->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&inPlace))))
-            inPlace->GetWindow(&window), inPlace->Release();
+        if (SUCCEEDED(m_ole->QueryInterface(IID_PPV_ARGS(&inPlace)))) inPlace->GetWindow(&window), inPlace->Release();
         return window;
     }
     NPP Instance() const { return m_instance; }
@@ -73,12 +73,10 @@ public:
     ULONG Destroy()  // closes and releases the control now: Release's count
     {
         if (!m_ole) return 0;
-        if (m_control) m_control->Release();
-        m_control = nullptr;
+        if (m_control) std::exchange(m_control, nullptr)->Release();
         m_ole->Close(OLECLOSE_NOSAVE);
         m_ole->SetClientSite(nullptr);
-        const ULONG remaining = m_ole->Release();
-        m_ole = nullptr;
+        const ULONG remaining = std::exchange(m_ole, nullptr)->Release();
         PumpMessages();
         return remaining;
     }

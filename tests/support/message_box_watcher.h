@@ -10,10 +10,7 @@
 
 namespace fexo::test {
 
-struct SeenMessageBox {
-    std::wstring text;
-    HWND owner;
-};
+struct SeenMessageBox { std::wstring text; HWND owner; };
 
 class MessageBoxWatcher {
 public:
@@ -42,16 +39,13 @@ private:
             HWND box = nullptr;
             DWORD process = 0;
             while ((box = FindWindowExW(nullptr, box, L"#32770", m_caption.c_str())) &&
-                   (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId())) {
-            }
+                   (GetWindowThreadProcessId(box, &process), process != GetCurrentProcessId())) {}
             if (!box) handled = nullptr;
             if (box && box != handled && IsWindowVisible(box)) {
                 wchar_t text[4096] = {};
                 GetDlgItemTextW(box, 0xFFFF, text, 4096);  // the box's text control
-                {
-                    std::lock_guard<std::mutex> guard(m_lock);
-                    m_seen.push_back({text, GetWindow(box, GW_OWNER)});
-                }
+                std::lock_guard<std::mutex> guard(m_lock);
+                m_seen.push_back({text, GetWindow(box, GW_OWNER)});
                 handled = box;
                 PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             }

@@ -33,8 +33,7 @@ public:
         HRESULT hr = GetClassObject(CLSID_FexoCtl, IID_IClassFactory, reinterpret_cast<void**>(&factory));
         if (FAILED(hr)) return hr;
         hr = factory->CreateInstance(outer, iid, out);
-        factory->Release();
-        return hr;
+        return factory->Release(), hr;
     }
 
 private:

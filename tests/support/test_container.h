@@ -29,7 +29,7 @@ public:
         m_host = CreateWindowW(MAKEINTATOM(registered), L"Fexo test container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
                                0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
     }
-    virtual ~TestContainer() { DestroyWindow(m_host); }
+    ~TestContainer() { DestroyWindow(m_host); }
 
     HWND HostWindow() const { return m_host; }
     RECT PositionRect() const { return m_position; }
@@ -54,9 +54,7 @@ public:
             *out = static_cast<IOleInPlaceFrame*>(this);
         else if (IsEqualIID(iid, IID_IServiceProvider) && m_services)
             *out = static_cast<IServiceProvider*>(this);
-        if (!*out) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
@@ -115,24 +113,15 @@ public:
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
-    STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override
+    STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override  // reached only with services
     {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        return m_services ? m_services->QueryService(service, iid, out) : E_NOINTERFACE;
+        return m_services->QueryService(service, iid, out);
     }
-
-protected:
-    template <class T = void>
-    HRESULT Log(const char* call, T** out = nullptr, HRESULT result = S_OK)
-    {
-        if (call) m_calls.emplace_back(call);
-        if (out) *out = nullptr;
-        return result;
-    }
-    HRESULT Log(const char* call, HRESULT result) { return Log<void>(call, nullptr, result); }
 
 private:
+    HRESULT Log(const char* call, HRESULT result = S_OK) { return m_calls.emplace_back(call), result; }
+    template <class T>  // an answer without the object asked for (a call not logged when null)
+    HRESULT Log(const char* call, T** out, HRESULT result) { return *out = nullptr, call ? Log(call, result) : result; }
     HWND m_host = nullptr;
     RECT m_position{10, 20, 310, 220};
     ULONG m_refs = 1;

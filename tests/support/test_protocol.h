@@ -6,11 +6,11 @@
 #pragma once
 #include <windows.h>
 #include <urlmon.h>
-#include <algorithm>
 #include <cstddef>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 #include "hosted_control.h"
 
@@ -24,7 +24,8 @@ inline std::string Bytes(std::size_t count, unsigned seed)
     return bytes;
 }
 
-// A class object that lives as long as the test: it supplies CreateInstance.
+// A class object that lives as long as the test; it makes nothing unless a
+// subclass's CreateInstance does.
 class StaticClassFactory : public IClassFactory {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
@@ -36,6 +37,7 @@ public:
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 };
 
@@ -53,8 +55,7 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override
     {
-        const ULONG refs = --m_refs;
-        if (refs) return refs;
+        if (--m_refs) return m_refs;
         if (m_timer) KillTimer(nullptr, m_timer), s_delivering.erase(m_timer);
         delete this;
         return 0;
@@ -80,16 +81,14 @@ public:
     STDMETHODIMP Abort(HRESULT, DWORD) override { return ++aborts, S_OK; }
     STDMETHODIMP Terminate(DWORD) override
     {
-        if (m_sink) m_sink->Release();
-        m_sink = nullptr;
+        if (m_sink) std::exchange(m_sink, nullptr)->Release();
         return S_OK;
     }
     STDMETHODIMP Suspend() override { return E_NOTIMPL; }
     STDMETHODIMP Resume() override { return E_NOTIMPL; }
     STDMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override
     {
-        const size_t count = std::min<size_t>(size, m_data.size() - m_position);
-        memcpy(buffer, m_data.data() + m_position, count);
+        const size_t count = m_data.copy(static_cast<char*>(buffer), size, m_position);
         m_position += count;
         *read = static_cast<ULONG>(count);
         return count ? S_OK : m_complete ? S_FALSE : E_PENDING;
