@@ -1,7 +1,9 @@
-// The support library's reference counting, as one journal of counts and faults.
+// The support library's reference counting, as one journal of counts and faults, and its list,
+// which holds the control's downloads.
 #include <gtest/gtest.h>
 #include <string>
 #include "support/gexception.h"
+#include "support/glist.h"
 #include "support/gsmartpointer.h"
 
 namespace {
@@ -56,6 +58,23 @@ TEST(GSmartPointer, CountsEveryReferenceDestroysOnceAndRefusesSuspiciousUses)
     EXPECT_EQ(journal, "first 1; second 2; same again 2; self from plain 2; released 1; "
                        "GSmartPointer.suspicious; destroyed at -1; not revived; "
                        "GSmartPointer.suspicious; destroyed at 1; GSmartPointer.suspicious; ");
+}
+
+TEST(GList, AppendsAfterAClearAndNamesEveryPositionFault)
+{
+    GList<int> list, other;
+    for (int value : {1, 2, 3}) list.Append(value);
+    other.Append(9);
+    const GPosition stale = list.First();
+    list.Clear();
+    list.Append(4), list.Append(5);  // linked to no freed node
+    GPosition end = list.First();
+    std::string text = std::to_string(list.Count()) + ": ";
+    for (; end; list.Next(end)) text += std::to_string(list[end]) + " ";
+    for (const GPosition& position : {list.First(), other.First(), GPosition(), end, stale})
+        text += FaultOf([&] { (void)list[position]; });
+    EXPECT_EQ(text, "2: 4 5 done; GContainer.bad_pos_cont; GContainer.bad_pos_cont; GContainer.bad_pos_null; "
+                    "GContainer.bad_pos; ");
 }
 
 }  // namespace

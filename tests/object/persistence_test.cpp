@@ -82,7 +82,6 @@ inline IOleObject* CreateProbe(std::string& journal, DISPID failGet = 0, DISPID 
     return object;
 }
 
-
 Bytes operator+(Bytes left, const Bytes& right) { return left.insert(left.end(), right.begin(), right.end()), left; }
 
 Bytes Le(uint32_t value, int size)
@@ -149,9 +148,8 @@ Write _cx VT_UI4 1111; Write _cy VT_UI4 2222; get 1; Write Name VT_BSTR "Zo\u00e
 R"(Write Alias VT_BSTR "Zo\u00eb\u20ac"; get 2; Write Count VT_I2 -7; get 3; )"
 R"(Write Total VT_I4 70000; bag save S_OK dirty S_FALSE
 1111x2222)");
-    const Bytes zoe = {0x08, 0, 10, 0, 0, 0, 'Z', 0, 'o', 0, 0xEB, 0, 0xAC, 0x20, 0, 0};
-    const Bytes expected = Bytes{0x00, 0x08, 0, 0, 0x57, 0x04, 0, 0, 0xAE, 0x08, 0, 0} + zoe +
-                           zoe + Bytes{0x02, 0, 0xF9, 0xFF, 0x03, 0, 0x70, 0x11, 0x01, 0x00};
+    const Bytes expected = Le(0x0800, 4) + Le(1111, 4) + Le(2222, 4) + Str(u"Zo\u00eb\u20ac") + Str(u"Zo\u00eb\u20ac") +
+                           Le(VT_I2, 2) + Le(-7, 2) + Le(VT_I4, 2) + Le(70000, 4);
     ULARGE_INTEGER size{}, sizeMax{};
     Bytes written(expected.size());
     IStream_Size(stream, &size);
@@ -213,7 +211,7 @@ TEST(Persistence, EachFaultyBagHandlerOrStreamEndsWithItsResult)
 // Object safety: one set of options for every interface, within bits 1 and 2.
 TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
 {
-    const wchar_t* const names[] = {
+    const std::wstring names[] = {
         L"_cx", L"_cy", L"SRC", L"imageURL", L"Flags", L"Align", L"Cache", L"Frame", L"Highlight",
         L"Keyboard", L"Links", L"Logo", L"Menu", L"Mode", L"Page", L"Passive", L"ScrollBars",
         L"Rotate", L"Thumbnails", L"Toolbar", L"VAlign", L"Zoom", L"noMenu", L"noScrollBars",
@@ -221,13 +219,16 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
         L"LogoImage", L"DisplayMode", L"ShowPosition", L"Layout", L"Prefetch", L"UserId", L"Password"};
     std::map<std::wstring, std::wstring> page = {
         {L"_cx", L"1234"}, {L"_cy", L"4321"}, {L"MagSize", L"-3"}, {L"MagZoom", L"250"}, {L"PostError", L"-9"}};
-    for (const wchar_t* name : names) page.emplace(name, L"\u00e9" + std::to_wstring(page.size()));
-    std::string reads, sent;
+    std::string reads, sent, expected;
+    for (const std::wstring& name : names) {
+        page.emplace(name, L"\u00e9" + std::to_wstring(page.size()));
+        expected += "Read " + std::string(name.begin(), name.end()) +
+                    (name[0] == L'_' ? " 19; " : !name.find(L"Mag") ? " 2; " : name == L"PostError" ? " 3; " : " 8; ");
+    }
     PropertyBag bag(page, &reads);
     IOleObject* ole = nullptr;
     ASSERT_EQ(ServerDll::Register(), S_OK) << "dispatch calls need the type library";
-    ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IOleObject, reinterpret_cast<void**>(&ole)),
-              S_OK);
+    ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_PPV_ARGS(&ole)), S_OK);
     const StandinControl* standin = StandinControlOf(GetModuleHandleA("npfexo.dll"));
     standin->Reset();
     EXPECT_EQ(As<IPersistPropertyBag>(ole)->Load(&bag, bag.kErrorLog), S_OK);
@@ -238,12 +239,6 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
         const size_t at = arguments.rfind(noNumber);
         if (at != std::string::npos && at + noNumber.size() == arguments.size()) arguments.erase(at);
         sent += arguments + "; ";
-    }
-    std::string expected;
-    for (const wchar_t* name : names) {
-        const std::wstring text = name;
-        expected += "Read " + std::string(text.begin(), text.end()) + " " +
-                    (text[0] == L'_' ? "19; " : text.find(L"Mag") == 0 ? "2; " : text == L"PostError" ? "3; " : "8; ");
     }
     EXPECT_EQ(reads, expected) << "every row in table order, with the type of its get";
     EXPECT_EQ(sent, R"("Flags" text="\xc3\xa97"; "HAlign" text="\xe98"; "Cache" text="\xe99"; )"
@@ -269,9 +264,7 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
 TEST(ObjectSafety, RecordsTheContainersChoiceWithinBitsOneAndTwo)
 {
     IObjectSafety* safety = nullptr;
-    ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IObjectSafety,
-                                                   reinterpret_cast<void**>(&safety)),
-              S_OK);
+    ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IObjectSafety, reinterpret_cast<void**>(&safety)), S_OK);
     const struct { const IID* iid; DWORD mask, options; HRESULT set; DWORD enabled; } rows[] = {
         {&IID_IDispatch, 0, 0, S_OK, 0},   {&IID_IDispatch, 1, 1, S_OK, 1},
         {&IID_IPersistPropertyBag, 3, 2, S_OK, 2},

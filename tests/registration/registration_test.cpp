@@ -77,20 +77,6 @@ std::string Rows(const char* markers)
     return rows;
 }
 
-class RedirectedRoots : public testing::Environment {
-    void SetUp() override
-    {
-        for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE}) {
-            HKEY key = nullptr;
-            RegCreateKeyExA(HKEY_CURRENT_USER, ("Software\\FexoRedirected" + std::to_string(uintptr_t(root) & 7)).c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr);
-            ASSERT_TRUE(!RegOverridePredefKey(root, key) && !RegCloseKey(key));
-        }
-    }
-    void TearDown() override { RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr), RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
-};
-const testing::Environment* const kRedirectedRoots = testing::AddGlobalTestEnvironment(new RedirectedRoots);
-
 // "path|name=data" for every value, "path" for every key with neither values nor subkeys; REG_SZ
 // data shows as its text when it ends in one terminating zero.
 void Render(HKEY key, const std::string& path, std::set<std::string>& lines)
@@ -171,7 +157,17 @@ void RedirectImport(HMODULE module, const char* name, void* replacement)
 }
 
 struct Registration : testing::Test {
-    void SetUp() override { RegDeleteTreeA(HKEY_CLASSES_ROOT, nullptr), RegDeleteTreeA(HKEY_LOCAL_MACHINE, nullptr); }
+    static inline const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE};
+    void SetUp() override
+    {
+        for (HKEY root : kRoots) {
+            const std::string name = "Software\\FexoRedirected" + std::to_string(uintptr_t(root) & 7);
+            HKEY key = nullptr;
+            ASSERT_TRUE(!RegCreateKeyA(HKEY_CURRENT_USER, name.c_str(), &key) && !RegOverridePredefKey(root, key) &&
+                        !RegCloseKey(key) && !RegDeleteTreeA(root, nullptr));
+        }
+    }
+    void TearDown() override { for (HKEY root : kRoots) RegOverridePredefKey(root, nullptr); }
 };
 
 }  // namespace
