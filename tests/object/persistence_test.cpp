@@ -158,9 +158,8 @@ R"(Write Total VT_I4 70000; bag save S_OK dirty S_FALSE
     As<IPersistStreamInit>(first)->GetSizeMax(&sizeMax);
     EXPECT_EQ(written, expected);
     EXPECT_EQ(size.QuadPart + sizeMax.QuadPart, 2 * expected.size()) << "nothing more, and announced";
-    EXPECT_EQ(page.References() + saved.References() + stream->Release() + storage->Release(), 2u)
-        << "no medium is kept";
-    EXPECT_EQ(first->Release() + second->Release(), 0u);
+    EXPECT_EQ(page.Release() + saved.Release() + stream->Release() + storage->Release() + first->Release() +
+                  second->Release(), 0u) << "no medium is kept";
 }
 
 // A parameter the bag lacks or cannot convert is skipped, a failing handler
@@ -186,7 +185,6 @@ TEST(Persistence, EachFaultyBagHandlerOrStreamEndsWithItsResult)
         {head + Str(u"one") + Str(u"two") + Str(u"many"), 0, 0,
          R"(put 1 VT_BSTR "one"; put 1 VT_BSTR "two"; put 2 VT_BSTR "many"; 0x80004005 100x200)"},
         {Le(0x0801, 4) + Le(100, 4), 0, 0, "0x80004005 5080x5080"},
-        {head + Str(u"one") + Bytes{8, 0, 8, 0, 0, 0, 't'}, 0, 0, R"(put 1 VT_BSTR "one"; 0x80004005 100x200)"},
         {head + Le(VT_BSTR, 2) + Le(0x7FFFFFFE, 4) + Bytes(100, 'x'), 0, 0, "0x80004005 100x200"},
         {head + Le(VT_DISPATCH, 2) + Le(0, 4), 0, 0, "0x80020008 100x200"},
     };

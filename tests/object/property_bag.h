@@ -33,7 +33,6 @@ public:
     // Passed through to the bag, never called; reads given another log are marked "(other log)".
     static inline IErrorLog* const kErrorLog = reinterpret_cast<IErrorLog*>(0x1234);
     const std::map<std::wstring, std::wstring>& Written() const { return m_written; }
-    ULONG References() const { return m_refs; }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
