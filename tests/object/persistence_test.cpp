@@ -2,7 +2,6 @@
 // from a bag through a stream and a storage into a bag, with the requires-save
 // flag along the way; then faulty bags, handlers and streams; CFexoCtl's own map.
 #include <gtest/gtest.h>
-#include <objsafe.h>
 #include <shlwapi.h>
 #include "FexoCtl.h"
 #include "com/com_object.h"
@@ -84,19 +83,17 @@ inline IOleObject* CreateProbe(std::string& journal, DISPID failGet = 0, DISPID 
 
 Bytes operator+(Bytes left, const Bytes& right) { return left.insert(left.end(), right.begin(), right.end()), left; }
 
+// Bytes as the stream holds them: little-endian, like every Windows target.
 Bytes Le(uint32_t value, int size)
 {
-    Bytes bytes;
-    for (int i = 0; i < size; ++i) bytes.push_back(uint8_t(value >> 8 * i));
-    return bytes;
+    return Bytes(reinterpret_cast<uint8_t*>(&value), reinterpret_cast<uint8_t*>(&value) + size);
 }
 
 // A string variant: VT_BSTR, the byte count with the terminating zero, the units.
 Bytes Str(const std::u16string& text)
 {
-    Bytes bytes = Le(VT_BSTR, 2) + Le(uint32_t(text.size() * 2 + 2), 4);
-    for (char16_t unit : text) bytes = bytes + Le(unit, 2);
-    return bytes + Le(0, 2);
+    const auto* units = reinterpret_cast<const uint8_t*>(text.c_str());
+    return Le(VT_BSTR, 2) + Le(uint32_t(text.size() * 2 + 2), 4) + Bytes(units, units + text.size() * 2 + 2);
 }
 
 std::string Extent(IOleObject* ole)

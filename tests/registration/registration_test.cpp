@@ -6,7 +6,6 @@
 #include <cstring>
 #include <set>
 #include <vector>
-#include "FexoCtl.h"
 #include "plugin/registry.h"
 #include "server_dll.h"
 
