@@ -82,22 +82,19 @@ void Render(HKEY key, const std::string& path, std::set<std::string>& lines)
 {
     char name[256];
     BYTE data[4096];
-    DWORD values = 0, nameLength, type, size;
+    DWORD values = 0, subkeys = 0, nameLength, type, size;
     for (; nameLength = sizeof name, size = sizeof data, !RegEnumValueA(key, values, name, &nameLength, nullptr, &type, data, &size); ++values) {
         std::string text(reinterpret_cast<const char*>(data), size);
         text = type == REG_DWORD ? "dword:" + std::to_string(*reinterpret_cast<DWORD*>(data))
                : type != REG_SZ || text.find('\0') != size - 1 ? text + " (no zero)" : text.substr(0, size - 1);
         lines.insert(path + "|" + name + "=" + text);
     }
-    std::vector<std::string> subkeys;
-    while (nameLength = sizeof name, !RegEnumKeyExA(key, DWORD(subkeys.size()), name, &nameLength, nullptr, nullptr, nullptr, nullptr))
-        subkeys.push_back(name);
-    if (!values && subkeys.empty() && !path.empty()) lines.insert(path);
-    for (const std::string& subkey : subkeys) {
+    for (; !RegEnumKeyA(key, subkeys, name, sizeof name); ++subkeys) {
         HKEY child = nullptr;
-        RegOpenKeyExA(key, subkey.c_str(), 0, KEY_READ, &child);
-        Render(child, path.empty() ? subkey : path + "\\" + subkey, lines), RegCloseKey(child);
+        RegOpenKeyExA(key, name, 0, KEY_READ, &child);
+        Render(child, path.empty() ? name : path + "\\" + name, lines), RegCloseKey(child);
     }
+    if (!values && !subkeys && !path.empty()) lines.insert(path);
 }
 
 // Both roots (of HKLM its classes), HKLM's lines marked, with the module's path and folder, the
