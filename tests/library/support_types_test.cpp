@@ -11,10 +11,7 @@ namespace {
 struct Tracked : GPEnabled {
     explicit Tracked(std::string* journal) : journal(journal) {}
     ~Tracked() { *journal += "destroyed at " + std::to_string(count) + "; "; }
-    void* G_THISCALL DeletingDestructor(unsigned flags) override
-    {
-        return GDestroyEntry(this, flags);
-    }
+    void* G_THISCALL DeletingDestructor(unsigned flags) override { return GDestroyEntry(this, flags); }
     std::string* journal;
 };
 

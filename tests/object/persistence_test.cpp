@@ -114,9 +114,8 @@ TEST(Persistence, EveryRowTravelsFromABagThroughStreamAndStorageIntoABag)
     auto note = [&](IOleObject* object, const char* step, HRESULT hr) {
         journal += step + (" " + Hr(hr)) + " dirty " + Hr(As<IPersistStreamInit>(object)->IsDirty()) + "\n";
     };
-    PropertyBag page({{L"_cx", L"1111"}, {L"_cy", L"2222"}, {L"Name", L"first"},
-                      {L"Alias", L"Zo\u00eb\u20ac"}, {L"Count", L"-7"}, {L"Total", L"70000"}},
-                     &journal);
+    PropertyBag page({{L"_cx", L"1111"}, {L"_cy", L"2222"}, {L"Name", L"first"}, {L"Alias", L"Zo\u00eb\u20ac"},
+                      {L"Count", L"-7"}, {L"Total", L"70000"}}, &journal);
     IStream* stream = SHCreateMemStream(nullptr, 0);
     IStorage* storage = nullptr;
     StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &storage);
@@ -261,11 +260,9 @@ TEST(ObjectSafety, RecordsTheContainersChoiceWithinBitsOneAndTwo)
     IObjectSafety* safety = nullptr;
     ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IObjectSafety, reinterpret_cast<void**>(&safety)), S_OK);
     const struct { const IID* iid; DWORD mask, options; HRESULT set; DWORD enabled; } rows[] = {
-        {&IID_IDispatch, 0, 0, S_OK, 0},   {&IID_IDispatch, 1, 1, S_OK, 1},
-        {&IID_IPersistPropertyBag, 3, 2, S_OK, 2},
-        {&IID_IDispatch, 1, 1, S_OK, 3},   {&IID_IDispatch, 2, 0, S_OK, 1},
-        {&IID_IDispatch, 4, 4, E_FAIL, 1}, {&IID_IDispatch, 5, 0, E_FAIL, 1},
-        {&IID_IPersistFile, 1, 0, E_NOINTERFACE, 1},
+        {&IID_IDispatch, 0, 0, S_OK, 0}, {&IID_IDispatch, 1, 1, S_OK, 1}, {&IID_IPersistPropertyBag, 3, 2, S_OK, 2},
+        {&IID_IDispatch, 1, 1, S_OK, 3}, {&IID_IDispatch, 2, 0, S_OK, 1}, {&IID_IDispatch, 4, 4, E_FAIL, 1},
+        {&IID_IDispatch, 5, 0, E_FAIL, 1}, {&IID_IPersistFile, 1, 0, E_NOINTERFACE, 1},
     };
     DWORD supported = 0, enabled = 99;
     for (const auto& row : rows) {
