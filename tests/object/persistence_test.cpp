@@ -202,7 +202,6 @@ TEST(Persistence, EachFaultyBagHandlerOrStreamEndsWithItsResult)
 // (an e-acute and a number).  The bag sees the names in table order with the
 // types of their gets; the plugin each put under its key in its code page (ANSI
 // \xe9, UTF-8 \xc3\xa9), except the rows kept before the plugin instance exists.
-// Object safety: one set of options for every interface, within bits 1 and 2.
 TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
 {
     const std::wstring names[] = {
@@ -226,14 +225,11 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
     const StandinControl* standin = StandinControlOf(GetModuleHandleA("npfexo.dll"));
     standin->Reset();
     EXPECT_EQ(As<IPersistPropertyBag>(ole)->Load(&bag, bag.kErrorLog), S_OK);
-    const std::string noNumber = " number=0 integer=0 short=0 flag=0";  // a text put's zero slots
-    for (int i = 0; i < standin->Count(); ++i) {
-        if (std::string(standin->Entry(i)->call) != "fexop_SetProperty") continue;
-        std::string arguments = standin->Entry(i)->arguments + 5;  // without "name="
-        const size_t at = arguments.rfind(noNumber);
-        if (at != std::string::npos && at + noNumber.size() == arguments.size()) arguments.erase(at);
-        sent += arguments + "; ";
-    }
+    const std::string noNumber = " number=0 integer=0 short=0 flag=0;";  // a text put's zero slots
+    for (int i = 0; i < standin->Count(); ++i)
+        if (std::string(standin->Entry(i)->call) == "fexop_SetProperty")
+            sent += standin->Entry(i)->arguments + 5 + std::string("; ");  // without "name="
+    for (size_t at; (at = sent.find(noNumber)) != std::string::npos;) sent.erase(at, noNumber.size() - 1);
     EXPECT_EQ(reads, expected) << "every row in table order, with the type of its get";
     EXPECT_EQ(sent, R"("Flags" text="\xc3\xa97"; "HAlign" text="\xe98"; "Cache" text="\xe99"; )"
                     R"("Frame" text="\xe910"; "HIGHLIGHT" text="\xe911"; "Keyboard" text="\xe912"; )"
@@ -255,6 +251,7 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
     EXPECT_EQ(ServerDll::Unregister(), S_OK);
 }
 
+// Object safety: one set of options for every interface, within bits 1 and 2.
 TEST(ObjectSafety, RecordsTheContainersChoiceWithinBitsOneAndTwo)
 {
     IObjectSafety* safety = nullptr;
