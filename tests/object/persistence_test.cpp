@@ -158,19 +158,15 @@ R"(Write Total VT_I4 70000; bag save S_OK dirty S_FALSE
                   second->Release(), 0u) << "no medium is kept";
 }
 
-// A parameter the bag lacks or cannot convert is skipped, a failing handler
-// ends the load; a malformed stream (untrusted data) ends with its result.
+// Rows without a stream load the bag `given`: a parameter it lacks or cannot convert is skipped, a
+// failing handler ends the load; a malformed stream (untrusted data) ends with its result.
 TEST(Persistence, EachFaultyBagHandlerOrStreamEndsWithItsResult)
 {
     const std::map<std::wstring, std::wstring> given = {
         {L"_cx", L"wide"}, {L"_cy", L"3333"}, {L"Alias", L"b"}, {L"Count", L"many"}, {L"Total", L"12"}};
     const Bytes head = Le(0x0800, 4) + Le(100, 4) + Le(200, 4);
     const Bytes tail = Str(u"two") + Le(VT_I2, 2) + Le(5, 2) + Str(u"42");
-    const struct {
-        Bytes stream;  // none: the bag `given`
-        DISPID failGet, failPut;
-        const char* journal;
-    } rows[] = {
+    const struct { Bytes stream; DISPID failGet, failPut; const char* journal; } rows[] = {
         {{}, 0, 0, R"(get 1; get 1; put 1 VT_BSTR "b"; get 2; get 3; put 3 VT_I4 12; S_OK 5080x3333)"},
         {{}, 2, 0, R"(get 1; get 1; put 1 VT_BSTR "b"; get 2; 0x80004005 5080x3333)"},
         {{}, 0, 1, R"(get 1; get 1; put 1 VT_BSTR "b"; 0x80004005 5080x3333)"},

@@ -18,18 +18,14 @@ inline std::string Shown(const VARIANT& value)
     std::string text = V_BSTR(&value) ? "VT_BSTR \"" : "VT_BSTR null";
     char escaped[8];
     for (const OLECHAR* c = V_BSTR(&value); c && *c; ++c)
-        text += *c < 0x80 ? std::string(1, char(*c))
-                          : (std::snprintf(escaped, sizeof escaped, "\\u%04x", *c), escaped);
+        text += *c < 0x80 ? std::string(1, char(*c)) : (std::snprintf(escaped, sizeof escaped, "\\u%04x", *c), escaped);
     return V_BSTR(&value) ? text + "\"" : text;
 }
 
 class PropertyBag : public IPropertyBag {
 public:
-    explicit PropertyBag(std::map<std::wstring, std::wstring> parameters = {},
-                         std::string* journal = nullptr)
-        : m_parameters(std::move(parameters)), m_journal(journal)
-    {
-    }
+    explicit PropertyBag(std::map<std::wstring, std::wstring> parameters = {}, std::string* journal = nullptr)
+        : m_parameters(std::move(parameters)), m_journal(journal) {}
     // Passed through to the bag, never called; reads given another log are marked "(other log)".
     static inline IErrorLog* const kErrorLog = reinterpret_cast<IErrorLog*>(0x1234);
     const std::map<std::wstring, std::wstring>& Written() const { return m_written; }
