@@ -19,11 +19,10 @@ template <class Body>
 std::string FaultOf(Body body)
 {
     try {
-        body();
+        return body(), "done; ";
     } catch (const GException& exception) {
         return std::string(exception.GetCause()) + "; ";
     }
-    return "done; ";
 }
 
 TEST(GSmartPointer, CountsEveryReferenceDestroysOnceAndRefusesSuspiciousUses)

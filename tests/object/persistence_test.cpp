@@ -11,6 +11,7 @@
 #include "server_dll.h"
 #include "tests/standin/standin_control.h"
 
+using namespace fexo::com;
 using namespace fexo::test;
 using Bytes = std::vector<uint8_t>;
 
@@ -20,7 +21,7 @@ namespace {
 // and "Alias" (dispid 1, a string), "Count" (2, VT_I2) and "Total" (3, VT_I4),
 // and whose handlers note "get ID; " and "put ID VALUE; " in the test's
 // journal and fail where the test says: persistence with nothing in the way.
-class ProbeControl : public fexo::com::ControlBase, public IDispatch {
+class ProbeControl : public ControlBase, public IDispatch {
 public:
     ProbeControl() : ControlBase({&GUID_NULL, &LIBID_FEXOCONTROLLib, &DIID__IFexoCtlEvents})
     {
@@ -29,9 +30,8 @@ public:
         V_VT(&value[3]) = VT_I4;
     }
     ~ProbeControl() override { VariantClear(&value[1]); }
-    static const fexo::com::InterfaceMap<ProbeControl>& Interfaces()
+    static const InterfaceMap<ProbeControl>& Interfaces()
     {
-        using namespace fexo::com;
         static const InterfaceMap<ProbeControl> map = {
             Expose<ProbeControl, IOleObject>(), Expose<ProbeControl, IPersistStreamInit>(),
             Expose<ProbeControl, IPersistStorage>(), Expose<ProbeControl, IPersistPropertyBag>()};
@@ -58,11 +58,10 @@ public:
     }
 
 protected:
-    HRESULT OnDraw(const fexo::com::DrawInfo&) override { return S_OK; }
+    HRESULT OnDraw(const DrawInfo&) override { return S_OK; }
     IDispatch* PropertyDispatch() override { return this; }
-    const fexo::com::PropertyMap& PersistedProperties() const override
+    const PropertyMap& PersistedProperties() const override
     {
-        using namespace fexo::com;
         static const PropertyMap map = {
             DataRow(L"_cx", ControlBase::ExtentWidth), DataRow(L"_cy", ControlBase::ExtentHeight),
             DispatchRow(L"Name", 1), DispatchRow(L"Alias", 1), DispatchRow(L"Count", 2),
@@ -75,7 +74,7 @@ protected:
 // its IOleObject; the caller releases it.
 inline IOleObject* CreateProbe(std::string& journal, DISPID failGet = 0, DISPID failPut = 0)
 {
-    auto* object = new fexo::com::ComObject<ProbeControl>();
+    auto* object = new ComObject<ProbeControl>();
     object->AddRef();
     object->journal = &journal, object->failGet = failGet, object->failPut = failPut;
     return object;
