@@ -1,6 +1,6 @@
-// The persistence machinery on the probe control: each row of a property map
-// from a bag through a stream and a storage into a bag, with the requires-save
-// flag along the way; then faulty bags, handlers and streams; CFexoCtl's own map.
+// The persistence machinery on the probe control: each row of a property map from a bag through a stream and
+// a storage into a bag, with the requires-save flag along the way; then faulty bags, handlers and streams;
+// CFexoCtl's own map; object safety.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include "FexoCtl.h"
@@ -17,10 +17,9 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-// A control on CFexoCtl's frame whose map is "_cx", "_cy" (data rows), "Name"
-// and "Alias" (dispid 1, a string), "Count" (2, VT_I2) and "Total" (3, VT_I4),
-// and whose handlers note "get ID; " and "put ID VALUE; " in the test's
-// journal and fail where the test says: persistence with nothing in the way.
+// A control on CFexoCtl's frame whose map is "_cx", "_cy" (data rows), "Name" and "Alias" (dispid 1, a string),
+// "Count" (2, VT_I2) and "Total" (3, VT_I4), and whose handlers note "get ID; " and "put ID VALUE; " in the
+// test's journal and fail where the test says: persistence with nothing in the way.
 class ProbeControl : public ControlBase, public IDispatch {
 public:
     ProbeControl() : ControlBase({&GUID_NULL, &LIBID_FEXOCONTROLLib, &DIID__IFexoCtlEvents})
@@ -70,8 +69,7 @@ protected:
     }
 };
 
-// A new probe noting in `journal` whose get or put of one dispid fails, as
-// its IOleObject; the caller releases it.
+// A new probe noting in `journal` whose get or put of one dispid fails, as its IOleObject; the caller releases it.
 inline IOleObject* CreateProbe(std::string& journal, DISPID failGet = 0, DISPID failPut = 0)
 {
     auto* object = new ComObject<ProbeControl>();
@@ -193,10 +191,9 @@ TEST(Persistence, EachFaultyBagHandlerOrStreamEndsWithItsResult)
     }
 }
 
-// CFexoCtl's property map: a page gives each of its 38 parameters its own value
-// (an e-acute and a number).  The bag sees the names in table order with the
-// types of their gets; the plugin each put under its key in its code page (ANSI
-// \xe9, UTF-8 \xc3\xa9), except the rows kept before the plugin instance exists.
+// CFexoCtl's property map: a page gives each of its 38 parameters its own value (an e-acute and a number).
+// The bag sees the names in table order with the types of their gets; the plugin each put under its key in
+// its code page (ANSI \xe9, UTF-8 \xc3\xa9), except the rows kept before the plugin instance exists.
 TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
 {
     const std::wstring names[] = {

@@ -1,6 +1,5 @@
-// A page's parameters: a property bag answering from name=value texts in the
-// type asked for (a name it lacks: E_INVALIDARG), keeping what is written and
-// noting "Read NAME VT; " and "Write NAME VALUE; " in an optional journal.
+// A page's parameters: a property bag answering from name=value texts in the type asked for (a name it lacks:
+// E_INVALIDARG), keeping what is written and noting "Read NAME VT; " and "Write NAME VALUE; " in an optional journal.
 #pragma once
 #include <ocidl.h>
 #include <cstdio>
@@ -55,8 +54,7 @@ public:
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override
     {
         if (m_journal) *m_journal += "Write " + Narrow(name) + " " + Shown(*value) + "; ";
-        VARIANT text;
-        VariantInit(&text);
+        VARIANT text{};  // VT_EMPTY
         VariantChangeType(&text, value, 0, VT_BSTR);
         m_written[name] = V_VT(&text) == VT_BSTR && V_BSTR(&text) ? V_BSTR(&text) : L"";
         VariantClear(&text);

@@ -1,7 +1,6 @@
-// DllRegisterServer and DllUnregisterServer with HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE redirected
-// to empty keys of their own (Wine shows HKLM\Software\Classes as HKCR, so only separate keys tell
-// their rows apart): every row as one table, what unregistration leaves, the shell's notification,
-// the version record.
+// DllRegisterServer and DllUnregisterServer with HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE redirected to empty
+// keys of their own (Wine shows HKLM\Software\Classes as HKCR, so only separate keys tell their rows apart):
+// every row as one table, what unregistration leaves, the shell's notification, the version record.
 #include <gtest/gtest.h>
 #include <cstring>
 #include <set>
