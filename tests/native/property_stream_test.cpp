@@ -35,7 +35,7 @@ StreamStatus Decode(const Bytes& bytes, size_t length, Recorder& recorder)
 
 }  // namespace
 
-TEST(PropertyStream, WritesLittleEndianAndDecodesExactlyThatOnceWhole)
+TEST(PropertyStream, WritesLittleEndianDecodesThatOnceWholeAndEndsCleanlyOnHostileValues)
 {
     Bytes bytes;
     AppendVersion(bytes), AppendData(bytes, 5080), AppendData(bytes, 2540);
@@ -60,10 +60,6 @@ TEST(PropertyStream, WritesLittleEndianAndDecodesExactlyThatOnceWhole)
     bytes[0] = 0x01;  // 0x0801
     EXPECT_EQ(Decode(bytes, bytes.size(), newer), StreamStatus::VersionTooNew);
     EXPECT_EQ(Decode((bytes[0] = 0x00, bytes[1] = 0x07, bytes), bytes.size(), newer), StreamStatus::Ok) << "an older version";
-}
-
-TEST(PropertyStream, EndsCleanlyOnHostileValues)
-{
     ExpectRows<Bytes, StreamStatus>([](const Bytes& bytes) {
         BufferSource source(bytes.data(), bytes.size());
         PersistedValue value;

@@ -28,7 +28,7 @@ std::string Planned(const std::string& script, bool registering = true)
 
 }  // namespace
 
-TEST(RegistryScript, ParsesQuotesVariablesAndEveryRootAndLocatesEachError)
+TEST(RegistryScript, ParsesEveryFormLocatesEachErrorAndPlansAroundNoRemoveKeys)
 {
     ExpectRows<std::string, std::string>([](const std::string& script) { return Planned(script); }, {
         {"HKEY_LOCAL_MACHINE\r\n{\r\n\t'It''s' = s '100%% ''q'' %MODULE%, 101' { Val 'Tab Size' = D 0x1F 'two\nlines' }\r\n} "
@@ -52,10 +52,7 @@ TEST(RegistryScript, ParsesQuotesVariablesAndEveryRootAndLocatesEachError)
     for (int i = 0; i < kMaxScriptKeyDepth; ++i) deep += " K {", deeper += " }";
     EXPECT_EQ(Planned(deep + deeper + " }").substr(0, 15) + Planned(deep + " K {" + deeper + " } }"),
               "create HKCU\\K; line 1: keys nested too deeply");
-}
-
-TEST(RegistryScript, PlansWritingTopDownAndRemovalAroundNoRemoveKeys)
-{
+    // Writing goes top down; removal spares NoRemove keys and the keys that hold them.
     const char* script = "HKCR { Prog = s 'P' { CLSID = s '{g}' } NoRemove CLSID { forceremove {g} = s 'C' {\n"
                          "  Inproc = s 'x.dll' { val Threading = s 'Apartment' val Flags = d 7 } Delete Stale } } }\n"
                          "HKCU { Vendor { NoRemove Shared = s 'kept' { val Mine = s 'm' Sub } Own } }";
@@ -66,7 +63,6 @@ TEST(RegistryScript, PlansWritingTopDownAndRemovalAroundNoRemoveKeys)
               "set HKCR\\CLSID\\{g}\\Inproc [Threading] = s[Apartment]; set HKCR\\CLSID\\{g}\\Inproc [Flags] = d7; "
               "delete tree HKCR\\CLSID\\{g}\\Stale; create HKCU\\Vendor; create HKCU\\Vendor\\Shared; set HKCU\\Vendor\\Shared [] = s[kept]; "
               "set HKCU\\Vendor\\Shared [Mine] = s[m]; create HKCU\\Vendor\\Shared\\Sub; create HKCU\\Vendor\\Own; ");
-    // A key that holds a NoRemove key stays too; the keys beside it go.
     EXPECT_EQ(Planned(script, false), "delete tree HKCR\\Prog; delete tree HKCR\\CLSID\\{g}; delete value HKCU\\Vendor\\Shared [Mine]; "
                                       "delete tree HKCU\\Vendor\\Shared\\Sub; delete tree HKCU\\Vendor\\Own; ");
     EXPECT_EQ(Planned("HKCR { NoRemove CLSID }", false), "");

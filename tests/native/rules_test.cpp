@@ -49,7 +49,7 @@ TEST(ArgumentList, EveryRowFromItsOwnFieldInItsEncodingAndOrder)
                                "POSTERROR=TRUE PAGE=u8:3 end");
 }
 
-TEST(Rules, Addresses)
+TEST(Rules, AddressesAndNavigationTargets)
 {
     ExpectRows<const wchar_t*, bool>(IsAbsoluteUrl, {{L"other://x/y", true}, {L"C:\\d\\a.fxo", true}, {L":x", true},
                                                      {L"dir/a:b", false}, {L"/x:y", false}, {L"\\\\server\\share", false}});
@@ -70,10 +70,6 @@ TEST(Rules, Addresses)
         return IsFileUrl(url) ? LocalFilePathsOf(url).first + " " + LocalFilePathsOf(url).second : "remote";
     }, {{"file:///C:/d/a b.fexo", "C:/d/a b.fexo //C:/d/a b.fexo"}, {"FILE:///C:/a.fexo?p=2?x", "C:/a.fexo //C:/a.fexo"},
         {"File://srv/s/a", "srv/s/a //srv/s/a"}, {"file://?q", " //"}, {"file:/", "remote"}, {" file://x", "remote"}});
-}
-
-TEST(Rules, NavigationTargets)
-{
     ExpectRows<const wchar_t*, bool>(IsNewWindowTarget, {{L"_blank", true}, {L"_new", true}, {L"_BLANK", false}, {L"_self", false}});
     ExpectRows<Texts, bool>([](Texts in) { return LoadsIntoControl(in.first, in.second); },
         {{{L"http://h/a.b/a.FXO", L"_top"}, true}, {{L"a.Fexo", L"_SELF"}, true}, {{L"h/a.pdf", L"_top"}, false},

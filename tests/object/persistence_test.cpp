@@ -1,8 +1,7 @@
-// The persistence machinery on the probe control: each row of a property map
-// from a bag through a stream and a storage into a bag, with the requires-save
-// flag along the way; then faulty bags, handlers and streams; CFexoCtl's own map.
+// The persistence machinery on the probe control: each row of a property map from a bag through a stream and
+// a storage into a bag, with the requires-save flag along the way; then faulty bags, handlers and streams;
+// CFexoCtl's own map; object safety.
 #include <gtest/gtest.h>
-#include <objsafe.h>
 #include <shlwapi.h>
 #include "FexoCtl.h"
 #include "com/com_object.h"
@@ -12,16 +11,16 @@
 #include "server_dll.h"
 #include "tests/standin/standin_control.h"
 
+using namespace fexo::com;
 using namespace fexo::test;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-// A control on CFexoCtl's frame whose map is "_cx", "_cy" (data rows), "Name"
-// and "Alias" (dispid 1, a string), "Count" (2, VT_I2) and "Total" (3, VT_I4),
-// and whose handlers note "get ID; " and "put ID VALUE; " in the test's
-// journal and fail where the test says: persistence with nothing in the way.
-class ProbeControl : public fexo::com::ControlBase, public IDispatch {
+// A control on CFexoCtl's frame whose map is "_cx", "_cy" (data rows), "Name" and "Alias" (dispid 1, a string),
+// "Count" (2, VT_I2) and "Total" (3, VT_I4), and whose handlers note "get ID; " and "put ID VALUE; " in the
+// test's journal and fail where the test says: persistence with nothing in the way.
+class ProbeControl : public ControlBase, public IDispatch {
 public:
     ProbeControl() : ControlBase({&GUID_NULL, &LIBID_FEXOCONTROLLib, &DIID__IFexoCtlEvents})
     {
@@ -30,9 +29,8 @@ public:
         V_VT(&value[3]) = VT_I4;
     }
     ~ProbeControl() override { VariantClear(&value[1]); }
-    static const fexo::com::InterfaceMap<ProbeControl>& Interfaces()
+    static const InterfaceMap<ProbeControl>& Interfaces()
     {
-        using namespace fexo::com;
         static const InterfaceMap<ProbeControl> map = {
             Expose<ProbeControl, IOleObject>(), Expose<ProbeControl, IPersistStreamInit>(),
             Expose<ProbeControl, IPersistStorage>(), Expose<ProbeControl, IPersistPropertyBag>()};
@@ -59,11 +57,10 @@ public:
     }
 
 protected:
-    HRESULT OnDraw(const fexo::com::DrawInfo&) override { return S_OK; }
+    HRESULT OnDraw(const DrawInfo&) override { return S_OK; }
     IDispatch* PropertyDispatch() override { return this; }
-    const fexo::com::PropertyMap& PersistedProperties() const override
+    const PropertyMap& PersistedProperties() const override
     {
-        using namespace fexo::com;
         static const PropertyMap map = {
             DataRow(L"_cx", ControlBase::ExtentWidth), DataRow(L"_cy", ControlBase::ExtentHeight),
             DispatchRow(L"Name", 1), DispatchRow(L"Alias", 1), DispatchRow(L"Count", 2),
@@ -72,32 +69,28 @@ protected:
     }
 };
 
-// A new probe noting in `journal` whose get or put of one dispid fails, as
-// its IOleObject; the caller releases it.
+// A new probe noting in `journal` whose get or put of one dispid fails, as its IOleObject; the caller releases it.
 inline IOleObject* CreateProbe(std::string& journal, DISPID failGet = 0, DISPID failPut = 0)
 {
-    auto* object = new fexo::com::ComObject<ProbeControl>();
+    auto* object = new ComObject<ProbeControl>();
     object->AddRef();
     object->journal = &journal, object->failGet = failGet, object->failPut = failPut;
     return object;
 }
 
-
 Bytes operator+(Bytes left, const Bytes& right) { return left.insert(left.end(), right.begin(), right.end()), left; }
 
+// Bytes as the stream holds them: little-endian, like every Windows target.
 Bytes Le(uint32_t value, int size)
 {
-    Bytes bytes;
-    for (int i = 0; i < size; ++i) bytes.push_back(uint8_t(value >> 8 * i));
-    return bytes;
+    return Bytes(reinterpret_cast<uint8_t*>(&value), reinterpret_cast<uint8_t*>(&value) + size);
 }
 
 // A string variant: VT_BSTR, the byte count with the terminating zero, the units.
 Bytes Str(const std::u16string& text)
 {
-    Bytes bytes = Le(VT_BSTR, 2) + Le(uint32_t(text.size() * 2 + 2), 4);
-    for (char16_t unit : text) bytes = bytes + Le(unit, 2);
-    return bytes + Le(0, 2);
+    const auto* units = reinterpret_cast<const uint8_t*>(text.c_str());
+    return Le(VT_BSTR, 2) + Le(uint32_t(text.size() * 2 + 2), 4) + Bytes(units, units + text.size() * 2 + 2);
 }
 
 std::string Extent(IOleObject* ole)
@@ -118,9 +111,8 @@ TEST(Persistence, EveryRowTravelsFromABagThroughStreamAndStorageIntoABag)
     auto note = [&](IOleObject* object, const char* step, HRESULT hr) {
         journal += step + (" " + Hr(hr)) + " dirty " + Hr(As<IPersistStreamInit>(object)->IsDirty()) + "\n";
     };
-    PropertyBag page({{L"_cx", L"1111"}, {L"_cy", L"2222"}, {L"Name", L"first"},
-                      {L"Alias", L"Zo\u00eb\u20ac"}, {L"Count", L"-7"}, {L"Total", L"70000"}},
-                     &journal);
+    PropertyBag page({{L"_cx", L"1111"}, {L"_cy", L"2222"}, {L"Name", L"first"}, {L"Alias", L"Zo\u00eb\u20ac"},
+                      {L"Count", L"-7"}, {L"Total", L"70000"}}, &journal);
     IStream* stream = SHCreateMemStream(nullptr, 0);
     IStorage* storage = nullptr;
     StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &storage);
@@ -149,9 +141,8 @@ Write _cx VT_UI4 1111; Write _cy VT_UI4 2222; get 1; Write Name VT_BSTR "Zo\u00e
 R"(Write Alias VT_BSTR "Zo\u00eb\u20ac"; get 2; Write Count VT_I2 -7; get 3; )"
 R"(Write Total VT_I4 70000; bag save S_OK dirty S_FALSE
 1111x2222)");
-    const Bytes zoe = {0x08, 0, 10, 0, 0, 0, 'Z', 0, 'o', 0, 0xEB, 0, 0xAC, 0x20, 0, 0};
-    const Bytes expected = Bytes{0x00, 0x08, 0, 0, 0x57, 0x04, 0, 0, 0xAE, 0x08, 0, 0} + zoe +
-                           zoe + Bytes{0x02, 0, 0xF9, 0xFF, 0x03, 0, 0x70, 0x11, 0x01, 0x00};
+    const Bytes expected = Le(0x0800, 4) + Le(1111, 4) + Le(2222, 4) + Str(u"Zo\u00eb\u20ac") + Str(u"Zo\u00eb\u20ac") +
+                           Le(VT_I2, 2) + Le(-7, 2) + Le(VT_I4, 2) + Le(70000, 4);
     ULARGE_INTEGER size{}, sizeMax{};
     Bytes written(expected.size());
     IStream_Size(stream, &size);
@@ -160,24 +151,19 @@ R"(Write Total VT_I4 70000; bag save S_OK dirty S_FALSE
     As<IPersistStreamInit>(first)->GetSizeMax(&sizeMax);
     EXPECT_EQ(written, expected);
     EXPECT_EQ(size.QuadPart + sizeMax.QuadPart, 2 * expected.size()) << "nothing more, and announced";
-    EXPECT_EQ(page.References() + saved.References() + stream->Release() + storage->Release(), 2u)
-        << "no medium is kept";
-    EXPECT_EQ(first->Release() + second->Release(), 0u);
+    EXPECT_EQ(page.Release() + saved.Release() + stream->Release() + storage->Release() + first->Release() +
+                  second->Release(), 0u) << "no medium is kept";
 }
 
-// A parameter the bag lacks or cannot convert is skipped, a failing handler
-// ends the load; a malformed stream (untrusted data) ends with its result.
+// Rows without a stream load the bag `given`: a parameter it lacks or cannot convert is skipped, a
+// failing handler ends the load; a malformed stream (untrusted data) ends with its result.
 TEST(Persistence, EachFaultyBagHandlerOrStreamEndsWithItsResult)
 {
     const std::map<std::wstring, std::wstring> given = {
         {L"_cx", L"wide"}, {L"_cy", L"3333"}, {L"Alias", L"b"}, {L"Count", L"many"}, {L"Total", L"12"}};
     const Bytes head = Le(0x0800, 4) + Le(100, 4) + Le(200, 4);
     const Bytes tail = Str(u"two") + Le(VT_I2, 2) + Le(5, 2) + Str(u"42");
-    const struct {
-        Bytes stream;  // none: the bag `given`
-        DISPID failGet, failPut;
-        const char* journal;
-    } rows[] = {
+    const struct { Bytes stream; DISPID failGet, failPut; const char* journal; } rows[] = {
         {{}, 0, 0, R"(get 1; get 1; put 1 VT_BSTR "b"; get 2; get 3; put 3 VT_I4 12; S_OK 5080x3333)"},
         {{}, 2, 0, R"(get 1; get 1; put 1 VT_BSTR "b"; get 2; 0x80004005 5080x3333)"},
         {{}, 0, 1, R"(get 1; get 1; put 1 VT_BSTR "b"; 0x80004005 5080x3333)"},
@@ -188,7 +174,6 @@ TEST(Persistence, EachFaultyBagHandlerOrStreamEndsWithItsResult)
         {head + Str(u"one") + Str(u"two") + Str(u"many"), 0, 0,
          R"(put 1 VT_BSTR "one"; put 1 VT_BSTR "two"; put 2 VT_BSTR "many"; 0x80004005 100x200)"},
         {Le(0x0801, 4) + Le(100, 4), 0, 0, "0x80004005 5080x5080"},
-        {head + Str(u"one") + Bytes{8, 0, 8, 0, 0, 0, 't'}, 0, 0, R"(put 1 VT_BSTR "one"; 0x80004005 100x200)"},
         {head + Le(VT_BSTR, 2) + Le(0x7FFFFFFE, 4) + Bytes(100, 'x'), 0, 0, "0x80004005 100x200"},
         {head + Le(VT_DISPATCH, 2) + Le(0, 4), 0, 0, "0x80020008 100x200"},
     };
@@ -206,14 +191,12 @@ TEST(Persistence, EachFaultyBagHandlerOrStreamEndsWithItsResult)
     }
 }
 
-// CFexoCtl's property map: a page gives each of its 38 parameters its own value
-// (an e-acute and a number).  The bag sees the names in table order with the
-// types of their gets; the plugin each put under its key in its code page (ANSI
-// \xe9, UTF-8 \xc3\xa9), except the rows kept before the plugin instance exists.
-// Object safety: one set of options for every interface, within bits 1 and 2.
+// CFexoCtl's property map: a page gives each of its 38 parameters its own value (an e-acute and a number).
+// The bag sees the names in table order with the types of their gets; the plugin each put under its key in
+// its code page (ANSI \xe9, UTF-8 \xc3\xa9), except the rows kept before the plugin instance exists.
 TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
 {
-    const wchar_t* const names[] = {
+    const std::wstring names[] = {
         L"_cx", L"_cy", L"SRC", L"imageURL", L"Flags", L"Align", L"Cache", L"Frame", L"Highlight",
         L"Keyboard", L"Links", L"Logo", L"Menu", L"Mode", L"Page", L"Passive", L"ScrollBars",
         L"Rotate", L"Thumbnails", L"Toolbar", L"VAlign", L"Zoom", L"noMenu", L"noScrollBars",
@@ -221,30 +204,24 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
         L"LogoImage", L"DisplayMode", L"ShowPosition", L"Layout", L"Prefetch", L"UserId", L"Password"};
     std::map<std::wstring, std::wstring> page = {
         {L"_cx", L"1234"}, {L"_cy", L"4321"}, {L"MagSize", L"-3"}, {L"MagZoom", L"250"}, {L"PostError", L"-9"}};
-    for (const wchar_t* name : names) page.emplace(name, L"\u00e9" + std::to_wstring(page.size()));
-    std::string reads, sent;
+    std::string reads, sent, expected;
+    for (const std::wstring& name : names) {
+        page.emplace(name, L"\u00e9" + std::to_wstring(page.size()));
+        expected += "Read " + std::string(name.begin(), name.end()) +
+                    (name[0] == L'_' ? " 19; " : !name.find(L"Mag") ? " 2; " : name == L"PostError" ? " 3; " : " 8; ");
+    }
     PropertyBag bag(page, &reads);
     IOleObject* ole = nullptr;
     ASSERT_EQ(ServerDll::Register(), S_OK) << "dispatch calls need the type library";
-    ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IOleObject, reinterpret_cast<void**>(&ole)),
-              S_OK);
+    ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_PPV_ARGS(&ole)), S_OK);
     const StandinControl* standin = StandinControlOf(GetModuleHandleA("npfexo.dll"));
     standin->Reset();
     EXPECT_EQ(As<IPersistPropertyBag>(ole)->Load(&bag, bag.kErrorLog), S_OK);
-    const std::string noNumber = " number=0 integer=0 short=0 flag=0";  // a text put's zero slots
-    for (int i = 0; i < standin->Count(); ++i) {
-        if (std::string(standin->Entry(i)->call) != "fexop_SetProperty") continue;
-        std::string arguments = standin->Entry(i)->arguments + 5;  // without "name="
-        const size_t at = arguments.rfind(noNumber);
-        if (at != std::string::npos && at + noNumber.size() == arguments.size()) arguments.erase(at);
-        sent += arguments + "; ";
-    }
-    std::string expected;
-    for (const wchar_t* name : names) {
-        const std::wstring text = name;
-        expected += "Read " + std::string(text.begin(), text.end()) + " " +
-                    (text[0] == L'_' ? "19; " : text.find(L"Mag") == 0 ? "2; " : text == L"PostError" ? "3; " : "8; ");
-    }
+    const std::string noNumber = " number=0 integer=0 short=0 flag=0;";  // a text put's zero slots
+    for (int i = 0; i < standin->Count(); ++i)
+        if (std::string(standin->Entry(i)->call) == "fexop_SetProperty")
+            sent += standin->Entry(i)->arguments + 5 + std::string("; ");  // without "name="
+    for (size_t at; (at = sent.find(noNumber)) != std::string::npos;) sent.erase(at, noNumber.size() - 1);
     EXPECT_EQ(reads, expected) << "every row in table order, with the type of its get";
     EXPECT_EQ(sent, R"("Flags" text="\xc3\xa97"; "HAlign" text="\xe98"; "Cache" text="\xe99"; )"
                     R"("Frame" text="\xe910"; "HIGHLIGHT" text="\xe911"; "Keyboard" text="\xe912"; )"
@@ -266,18 +243,15 @@ TEST(ControlPersistence, EveryParameterOfThePageReachesItsHandlerInTableOrder)
     EXPECT_EQ(ServerDll::Unregister(), S_OK);
 }
 
+// Object safety: one set of options for every interface, within bits 1 and 2.
 TEST(ObjectSafety, RecordsTheContainersChoiceWithinBitsOneAndTwo)
 {
     IObjectSafety* safety = nullptr;
-    ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IObjectSafety,
-                                                   reinterpret_cast<void**>(&safety)),
-              S_OK);
+    ASSERT_EQ(ServerDll::CreateControl(nullptr, IID_IObjectSafety, reinterpret_cast<void**>(&safety)), S_OK);
     const struct { const IID* iid; DWORD mask, options; HRESULT set; DWORD enabled; } rows[] = {
-        {&IID_IDispatch, 0, 0, S_OK, 0},   {&IID_IDispatch, 1, 1, S_OK, 1},
-        {&IID_IPersistPropertyBag, 3, 2, S_OK, 2},
-        {&IID_IDispatch, 1, 1, S_OK, 3},   {&IID_IDispatch, 2, 0, S_OK, 1},
-        {&IID_IDispatch, 4, 4, E_FAIL, 1}, {&IID_IDispatch, 5, 0, E_FAIL, 1},
-        {&IID_IPersistFile, 1, 0, E_NOINTERFACE, 1},
+        {&IID_IDispatch, 0, 0, S_OK, 0}, {&IID_IDispatch, 1, 1, S_OK, 1}, {&IID_IPersistPropertyBag, 3, 2, S_OK, 2},
+        {&IID_IDispatch, 1, 1, S_OK, 3}, {&IID_IDispatch, 2, 0, S_OK, 1}, {&IID_IDispatch, 4, 4, E_FAIL, 1},
+        {&IID_IDispatch, 5, 0, E_FAIL, 1}, {&IID_IPersistFile, 1, 0, E_NOINTERFACE, 1},
     };
     DWORD supported = 0, enabled = 99;
     for (const auto& row : rows) {

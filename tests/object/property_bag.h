@@ -1,6 +1,5 @@
-// A page's parameters: a property bag answering from name=value texts in the
-// type asked for (a name it lacks: E_INVALIDARG), keeping what is written and
-// noting "Read NAME VT; " and "Write NAME VALUE; " in an optional journal.
+// A page's parameters: a property bag answering from name=value texts in the type asked for (a name it lacks:
+// E_INVALIDARG), keeping what is written and noting "Read NAME VT; " and "Write NAME VALUE; " in an optional journal.
 #pragma once
 #include <ocidl.h>
 #include <cstdio>
@@ -18,22 +17,17 @@ inline std::string Shown(const VARIANT& value)
     std::string text = V_BSTR(&value) ? "VT_BSTR \"" : "VT_BSTR null";
     char escaped[8];
     for (const OLECHAR* c = V_BSTR(&value); c && *c; ++c)
-        text += *c < 0x80 ? std::string(1, char(*c))
-                          : (std::snprintf(escaped, sizeof escaped, "\\u%04x", *c), escaped);
+        text += *c < 0x80 ? std::string(1, char(*c)) : (std::snprintf(escaped, sizeof escaped, "\\u%04x", *c), escaped);
     return V_BSTR(&value) ? text + "\"" : text;
 }
 
 class PropertyBag : public IPropertyBag {
 public:
-    explicit PropertyBag(std::map<std::wstring, std::wstring> parameters = {},
-                         std::string* journal = nullptr)
-        : m_parameters(std::move(parameters)), m_journal(journal)
-    {
-    }
+    explicit PropertyBag(std::map<std::wstring, std::wstring> parameters = {}, std::string* journal = nullptr)
+        : m_parameters(std::move(parameters)), m_journal(journal) {}
     // Passed through to the bag, never called; reads given another log are marked "(other log)".
     static inline IErrorLog* const kErrorLog = reinterpret_cast<IErrorLog*>(0x1234);
     const std::map<std::wstring, std::wstring>& Written() const { return m_written; }
-    ULONG References() const { return m_refs; }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
@@ -60,8 +54,7 @@ public:
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override
     {
         if (m_journal) *m_journal += "Write " + Narrow(name) + " " + Shown(*value) + "; ";
-        VARIANT text;
-        VariantInit(&text);
+        VARIANT text{};  // VT_EMPTY
         VariantChangeType(&text, value, 0, VT_BSTR);
         m_written[name] = V_VT(&text) == VT_BSTR && V_BSTR(&text) ? V_BSTR(&text) : L"";
         VariantClear(&text);

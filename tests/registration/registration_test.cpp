@@ -1,12 +1,10 @@
-// DllRegisterServer and DllUnregisterServer with HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE redirected
-// to empty keys of their own (Wine shows HKLM\Software\Classes as HKCR, so only separate keys tell
-// their rows apart): every row as one table, what unregistration leaves, the shell's notification,
-// the version record.
+// DllRegisterServer and DllUnregisterServer with HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE redirected to empty
+// keys of their own (Wine shows HKLM\Software\Classes as HKCR, so only separate keys tell their rows apart):
+// every row as one table, what unregistration leaves, the shell's notification, the version record.
 #include <gtest/gtest.h>
 #include <cstring>
 #include <set>
 #include <vector>
-#include "FexoCtl.h"
 #include "plugin/registry.h"
 #include "server_dll.h"
 
@@ -77,42 +75,25 @@ std::string Rows(const char* markers)
     return rows;
 }
 
-class RedirectedRoots : public testing::Environment {
-    void SetUp() override
-    {
-        for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE}) {
-            HKEY key = nullptr;
-            RegCreateKeyExA(HKEY_CURRENT_USER, ("Software\\FexoRedirected" + std::to_string(uintptr_t(root) & 7)).c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr);
-            ASSERT_TRUE(!RegOverridePredefKey(root, key) && !RegCloseKey(key));
-        }
-    }
-    void TearDown() override { RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr), RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
-};
-const testing::Environment* const kRedirectedRoots = testing::AddGlobalTestEnvironment(new RedirectedRoots);
-
 // "path|name=data" for every value, "path" for every key with neither values nor subkeys; REG_SZ
 // data shows as its text when it ends in one terminating zero.
 void Render(HKEY key, const std::string& path, std::set<std::string>& lines)
 {
     char name[256];
     BYTE data[4096];
-    DWORD values = 0, nameLength, type, size;
+    DWORD values = 0, subkeys = 0, nameLength, type, size;
     for (; nameLength = sizeof name, size = sizeof data, !RegEnumValueA(key, values, name, &nameLength, nullptr, &type, data, &size); ++values) {
         std::string text(reinterpret_cast<const char*>(data), size);
         text = type == REG_DWORD ? "dword:" + std::to_string(*reinterpret_cast<DWORD*>(data))
                : type != REG_SZ || text.find('\0') != size - 1 ? text + " (no zero)" : text.substr(0, size - 1);
         lines.insert(path + "|" + name + "=" + text);
     }
-    std::vector<std::string> subkeys;
-    while (nameLength = sizeof name, !RegEnumKeyExA(key, DWORD(subkeys.size()), name, &nameLength, nullptr, nullptr, nullptr, nullptr))
-        subkeys.push_back(name);
-    if (!values && subkeys.empty() && !path.empty()) lines.insert(path);
-    for (const std::string& subkey : subkeys) {
+    for (; !RegEnumKeyA(key, subkeys, name, sizeof name); ++subkeys) {
         HKEY child = nullptr;
-        RegOpenKeyExA(key, subkey.c_str(), 0, KEY_READ, &child);
-        Render(child, path.empty() ? subkey : path + "\\" + subkey, lines), RegCloseKey(child);
+        RegOpenKeyExA(key, name, 0, KEY_READ, &child);
+        Render(child, path.empty() ? name : path + "\\" + name, lines), RegCloseKey(child);
     }
+    if (!values && !subkeys && !path.empty()) lines.insert(path);
 }
 
 // Both roots (of HKLM its classes), HKLM's lines marked, with the module's path and folder, the
@@ -171,7 +152,17 @@ void RedirectImport(HMODULE module, const char* name, void* replacement)
 }
 
 struct Registration : testing::Test {
-    void SetUp() override { RegDeleteTreeA(HKEY_CLASSES_ROOT, nullptr), RegDeleteTreeA(HKEY_LOCAL_MACHINE, nullptr); }
+    static inline const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE};
+    void SetUp() override
+    {
+        for (HKEY root : kRoots) {
+            const std::string name = "Software\\FexoRedirected" + std::to_string(uintptr_t(root) & 7);
+            HKEY key = nullptr;
+            ASSERT_TRUE(!RegCreateKeyA(HKEY_CURRENT_USER, name.c_str(), &key) && !RegOverridePredefKey(root, key) &&
+                        !RegCloseKey(key) && !RegDeleteTreeA(root, nullptr));
+        }
+    }
+    void TearDown() override { for (HKEY root : kRoots) RegOverridePredefKey(root, nullptr); }
 };
 
 }  // namespace
