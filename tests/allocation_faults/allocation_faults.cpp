@@ -5,7 +5,7 @@
 #include "allocation_faults.h"
 #include <oleauto.h>
 #include <cstdlib>
-#include <cstring>
+#include "tests/support/import_redirection.h"
 
 extern "C" BYTE __ImageBase[];  // this module's image, as the linker lays it out
 
@@ -64,25 +64,8 @@ const struct Hook { const char* name; void* replacement; void** original; } kHoo
 struct Redirection {
     Redirection()
     {
-        BYTE* base = __ImageBase;
-        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
-                 base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
-             library->Name; ++library) {
-            auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-            auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-            for (; name->u1.AddressOfData; ++name, ++slot)
-                for (const Hook& hook : kHooks) {
-                    const auto* import = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-                    if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) || std::strcmp(import->Name, hook.name)) continue;
-                    *hook.original = reinterpret_cast<void*>(slot->u1.Function);
-                    DWORD protection = 0;
-                    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-                    slot->u1.Function = reinterpret_cast<ULONG_PTR>(hook.replacement);
-                    VirtualProtect(slot, sizeof *slot, protection, &protection);
-                }
-        }
+        const auto module = reinterpret_cast<HMODULE>(__ImageBase);
+        for (const Hook& hook : kHooks) *hook.original = fexo::test::RedirectImport(module, hook.name, hook.replacement);
     }
 } g_redirection;
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 #include <vector>
+#include "import_redirection.h"
 #include "plugin/registry.h"
 #include "server_dll.h"
 
@@ -132,25 +133,6 @@ void WINAPI RecordNotification(LONG event, UINT flags, LPCVOID first, LPCVOID se
                        (second ? "item" : "null") + ") after the icon entry: " + (Registry().find("DefaultIcon") != std::string::npos ? "yes\n" : "no\n");
 }
 
-// Points the module's import of `name` at `replacement`.
-void RedirectImport(HMODULE module, const char* name, void* replacement)
-{
-    auto* base = reinterpret_cast<BYTE*>(module);
-    const DWORD imports = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew)
-                              ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); library->Name; ++library) {
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk); names->u1.AddressOfData; ++names, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) || strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name, name))
-                continue;
-            DWORD access = 0;
-            VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &access);
-            return slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement), void(VirtualProtect(slot, sizeof *slot, access, &access));
-        }
-    }
-    FAIL() << name << " is not imported";
-}
-
 struct Registration : testing::Test {
     static inline const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE};
     void SetUp() override
@@ -175,7 +157,7 @@ TEST_F(Registration, WritesEveryRowOnceAndUnregistrationLeavesTheAssociations)
     Plant(HKEY_CLASSES_ROOT, (classKey + "\\MiscStatus").c_str(), "", "changed");
     Plant(HKEY_CLASSES_ROOT, "CLSID\\{6476c8a1-0000-0000-0000-000000000000}", "", "a neighbour");
     Plant(HKEY_CLASSES_ROOT, "FexoFile\\DefaultIcon", "", "other.dll,3"), Plant(HKEY_LOCAL_MACHINE, "Classes\\.fxo", "", "OtherFile");
-    RedirectImport(ServerDll::Handle(), "SHChangeNotify", reinterpret_cast<void*>(RecordNotification));
+    ASSERT_TRUE(RedirectImport(ServerDll::Handle(), "SHChangeNotify", reinterpret_cast<void*>(RecordNotification)));
 
     for (int round = 1; round <= 2; ++round) ASSERT_EQ(ServerDll::Register(), S_OK) << "registration " << round;
     const std::string module = ModulePath(ServerDll::Handle());
